@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+
+// Conversions between UTF-16 and the narrow encodings the platform uses.
+std::string WideToUtf8(const std::wstring& text);
+std::wstring Utf8ToWide(const std::string& text);
+std::string WideToAnsi(const std::wstring& text);
+std::wstring AnsiToWide(const std::string& text);
+
+// Upper and lower case of ASCII letters only; other characters stay as they are.
+std::wstring AsciiUpper(std::wstring text);
+std::wstring AsciiLower(std::wstring text);
+bool SameTextAscii(const std::wstring& a, const std::wstring& b);

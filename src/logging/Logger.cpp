@@ -1,0 +1,142 @@
+#include "logging/Logger.h"
+#include "logging/ProcessInfo.h"
+
+#include <memory>
+
+namespace {
+
+// The unit's process-wide state. Members are destroyed in reverse order: the logger, then
+// the internal event logger, then the lock.
+struct TLoggerUnit {
+    std::recursive_mutex Lock;
+    std::unique_ptr<TEventLogger> EventLogger;
+    std::unique_ptr<TNvLogger> Instance;
+};
+
+TLoggerUnit& Unit() {
+    static TLoggerUnit unit;
+    return unit;
+}
+
+// Initialise the unit with the process, before any thread can ask for the logger.
+[[maybe_unused]] const TLoggerUnit& UnitAtStart = Unit();
+
+void Report(WORD eventType, const std::wstring& format, const TVarRecs& args) noexcept {
+    try {
+        std::lock_guard<std::recursive_mutex> lock(LoggerLock());
+        std::wstring text;
+        try {
+            text = Format(format, args);
+        } catch (const std::exception&) {
+            text = format; // a report that does not format is still worth reading
+        }
+        GetEventLogger().Log(eventType, text);
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+TNvLogger::TNvLogger() {
+    setLevel(NXLL_DEBUG);
+}
+
+TNvLogger::~TNvLogger() = default;
+
+void TNvLogger::WriteThrough(const std::wstring& Module, const std::wstring& Msg,
+                             TTraceType TraceType, bool withModule) {
+    if (!FActive)
+        return;
+    TNxLoggerLevel level;
+    switch (TraceType) {
+    case ttInformation:
+        level = NXLL_INFO;
+        break;
+    case ttWarning:
+        level = NXLL_WARN;
+        break;
+    case ttError:
+        level = NXLL_ERROR;
+        break;
+    case ttDebug:
+        level = NXLL_DEBUG;
+        break;
+    default:
+        return;
+    }
+    if (withModule)
+        log(level, Module, Msg, NXLCAT_NONE, nullptr);
+    else
+        log(level, Msg);
+}
+
+void TNvLogger::Write(const std::wstring& Msg, TTraceType TraceType) {
+    try {
+        WriteThrough(L"", Msg, TraceType, false);
+    } catch (const ELoggerError& e) {
+        ReportError(L"Write failed (%s)", {e.Message()});
+    }
+}
+
+void TNvLogger::Write(const std::wstring& Msg, const TVarRecs& Args, TTraceType TraceType) {
+    Write(Format(Msg, Args), TraceType);
+}
+
+void TNvLogger::Write(const TSenderText& Sender, const std::wstring& Msg, TTraceType TraceType) {
+    try {
+        WriteThrough(Sender.Name, Msg, TraceType, true);
+    } catch (const std::exception& e) {
+        ReportWarning(ExceptionMessage(e), {});
+    } catch (...) {
+        ReportWarning(L"Write failed", {});
+    }
+}
+
+void TNvLogger::Write(const TSenderText& Sender, const std::wstring& Msg, const TVarRecs& Args,
+                      TTraceType TraceType) {
+    Write(Sender, Format(Msg, Args), TraceType);
+}
+
+void TNvLogger::Write(const TObject* Sender, const std::wstring& Msg, TTraceType TraceType) {
+    if (Sender)
+        Write(TSenderText{Sender->ClassName()}, Msg, TraceType);
+    else
+        Write(Msg, TraceType);
+}
+
+void TNvLogger::Write(const TObject* Sender, const std::wstring& Msg, const TVarRecs& Args,
+                      TTraceType TraceType) {
+    Write(Sender, Format(Msg, Args), TraceType);
+}
+
+void TNvLogger::Reset() {
+    Unit().Instance.reset();
+}
+
+TNvLogger& GetLogger() {
+    std::lock_guard<std::recursive_mutex> lock(LoggerLock());
+    auto& instance = Unit().Instance;
+    if (!instance)
+        instance = std::make_unique<TNvLogger>();
+    return *instance;
+}
+
+std::recursive_mutex& LoggerLock() {
+    return Unit().Lock;
+}
+
+void ReportError(const std::wstring& format, const TVarRecs& args) {
+    Report(EVENTLOG_ERROR_TYPE, format, args);
+}
+
+void ReportWarning(const std::wstring& format, const TVarRecs& args) {
+    Report(EVENTLOG_WARNING_TYPE, format, args);
+}
+
+TEventLogger& GetEventLogger() {
+    std::lock_guard<std::recursive_mutex> lock(LoggerLock());
+    auto& eventLogger = Unit().EventLogger;
+    if (!eventLogger)
+        eventLogger = std::make_unique<TEventLogger>(ProcessInfo::ExeFileName());
+    return *eventLogger;
+}

@@ -1,0 +1,62 @@
+#pragma once
+#include "core/Format.h"
+#include "logging/EventLogger.h"
+#include "logging/LoggerError.h"
+#include "logging/NxLogger.h"
+#include "logging/TraceTypes.h"
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+// A sender given by name rather than by object; becomes the line's module column.
+struct TSenderText {
+    std::wstring Name;
+};
+
+// The process-wide logger facade: every part of the system writes its trace through it.
+class TNvLogger : public TNxLogger {
+public:
+    TNvLogger();
+    ~TNvLogger() override;
+
+    std::wstring ClassName() const override { return L"TNvLogger"; }
+
+    // Master switch; when off, Write writes nothing (the Args forms still format).
+    bool Active() const { return FActive; }
+    void SetActive(bool value) { FActive = value; }
+
+    // The plain forms let every failure but ELoggerError reach the caller.
+    void Write(const std::wstring& Msg, TTraceType TraceType);
+    void Write(const std::wstring& Msg, const TVarRecs& Args, TTraceType TraceType);
+    // The sender forms never raise for a failure of the output; it is reported as a warning.
+    void Write(const TSenderText& Sender, const std::wstring& Msg, TTraceType TraceType);
+    void Write(const TSenderText& Sender, const std::wstring& Msg, const TVarRecs& Args,
+               TTraceType TraceType);
+    // The object's class name is the sender; none writes as the plain form.
+    void Write(const TObject* Sender, const std::wstring& Msg, TTraceType TraceType);
+    void Write(const TObject* Sender, const std::wstring& Msg, const TVarRecs& Args,
+               TTraceType TraceType);
+
+    // Destroys the process-wide instance without taking LoggerLock; the next GetLogger
+    // creates a fresh one. Must not run while other threads log.
+    static void Reset();
+
+private:
+    void WriteThrough(const std::wstring& Module, const std::wstring& Msg, TTraceType TraceType,
+                      bool withModule);
+
+    std::atomic<bool> FActive{true};
+};
+
+// The one logger of the process, created on first use.
+TNvLogger& GetLogger();
+
+// Guards creation of the logger, the text files and the internal event logger. Re-entrant.
+std::recursive_mutex& LoggerLock();
+
+// The framework's reports about itself, to the event log under the executable's file name.
+// They never raise.
+void ReportError(const std::wstring& format, const TVarRecs& args);
+void ReportWarning(const std::wstring& format, const TVarRecs& args);
+TEventLogger& GetEventLogger();

@@ -1,0 +1,176 @@
+#include "support/TestSupport.h"
+#include "core/Handle.h"
+#include "core/Text.h"
+
+#include <gtest/gtest.h>
+#include <objbase.h>
+
+#include <map>
+#include <stdexcept>
+#include <thread>
+
+namespace test {
+
+std::wstring UniqueName(const std::wstring& Prefix) {
+    GUID guid;
+    CoCreateGuid(&guid);
+    wchar_t text[64];
+    StringFromGUID2(guid, text, 64);
+    std::wstring id(text + 1, wcslen(text) - 2); // without the braces
+    return Prefix + id;
+}
+
+std::wstring HelperPath(const std::wstring& ExeName) {
+    wchar_t buffer[MAX_PATH];
+    GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+    std::wstring folder(buffer);
+    for (;;) {
+        size_t slash = folder.find_last_of(L'\\');
+        if (slash == std::wstring::npos)
+            throw std::runtime_error("helpers folder not found");
+        folder.resize(slash);
+        std::wstring candidate = folder + L"\\helpers\\" + ExeName;
+        if (GetFileAttributesW(candidate.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return candidate;
+    }
+}
+
+TTempFolder::TTempFolder() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    FPath = std::wstring(temp) + UniqueName(L"ut-") + L"\\";
+    if (!CreateDirectoryW(FPath.c_str(), nullptr))
+        throw std::runtime_error("cannot create a temporary folder");
+}
+
+TTempFolder::~TTempFolder() {
+    RemoveTree(FPath);
+}
+
+void RemoveTree(const std::wstring& Path) {
+    std::wstring folder = Path;
+    if (!folder.empty() && folder.back() == L'\\')
+        folder.pop_back();
+    // Never anything near a drive root.
+    if (folder.size() < 8)
+        return;
+    WIN32_FIND_DATAW data;
+    TFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
+    if (find) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring full = folder + L"\\" + name;
+            SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            bool isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !isLink)
+                RemoveTree(full);
+            else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveDirectoryW(full.c_str());
+            else
+                DeleteFileW(full.c_str());
+        } while (FindNextFileW(find.Get(), &data));
+    }
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(folder.c_str());
+}
+
+void WriteTextFile(const std::wstring& Path, const std::string& Content) {
+    TFileHandle file(CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        throw std::runtime_error("cannot create " + WideToUtf8(Path));
+    DWORD written = 0;
+    WriteFile(file.Get(), Content.data(), static_cast<DWORD>(Content.size()), &written, nullptr);
+}
+
+std::string ReadTextFile(const std::wstring& Path) {
+    TFileHandle file(CreateFileW(Path.c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+    if (!file)
+        throw std::runtime_error("cannot open " + WideToUtf8(Path));
+    std::string content;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        content.append(buffer, read);
+    return content;
+}
+
+bool FileExists(const std::wstring& Path) {
+    return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string CapturedStderr() {
+    return ReadTextFile(L"wine-stderr.log");
+}
+
+namespace {
+
+// The current environment with the extra entries set, as a CreateProcess block.
+std::wstring EnvironmentBlock(const std::vector<std::wstring>& Extra) {
+    std::map<std::wstring, std::wstring> vars;
+    wchar_t* block = GetEnvironmentStringsW();
+    for (wchar_t* p = block; *p; p += wcslen(p) + 1) {
+        std::wstring entry(p);
+        size_t eq = entry.find(L'=', 1);
+        if (eq != std::wstring::npos)
+            vars[entry.substr(0, eq)] = entry.substr(eq + 1);
+    }
+    FreeEnvironmentStringsW(block);
+    for (const auto& entry : Extra) {
+        size_t eq = entry.find(L'=');
+        vars[entry.substr(0, eq)] = entry.substr(eq + 1);
+    }
+    std::wstring result;
+    for (const auto& [name, value] : vars)
+        result += name + L"=" + value + L'\0';
+    result += L'\0';
+    return result;
+}
+
+} // namespace
+
+TRunResult Run(const std::wstring& CommandLine, const std::vector<std::wstring>& ExtraEnv,
+               DWORD TimeoutMs) {
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    TKernelHandle readEnd, writeEnd;
+    if (!CreatePipe(readEnd.Put(), writeEnd.Put(), &sa, 0))
+        throw std::runtime_error("CreatePipe failed");
+    SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = writeEnd.Get();
+    si.hStdError = writeEnd.Get();
+    PROCESS_INFORMATION pi = {};
+    std::wstring cmd = CommandLine;
+    std::wstring env = EnvironmentBlock(ExtraEnv);
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE,
+                        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, env.data(), nullptr, &si,
+                        &pi))
+        throw std::runtime_error("cannot start " + WideToUtf8(CommandLine));
+    TKernelHandle process(pi.hProcess), thread(pi.hThread);
+    writeEnd.Reset();
+
+    TRunResult result;
+    std::thread reader([&] {
+        char buffer[4096];
+        DWORD read = 0;
+        while (ReadFile(readEnd.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+            result.Output.append(buffer, read);
+    });
+    if (WaitForSingleObject(process.Get(), TimeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process.Get(), 1);
+        WaitForSingleObject(process.Get(), INFINITE);
+    }
+    reader.join();
+    GetExitCodeProcess(process.Get(), &result.ExitCode);
+    return result;
+}
+
+} // namespace test
