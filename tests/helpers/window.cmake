@@ -1,0 +1,1 @@
+add_test_helper(ui_driver SOURCES ui_driver.cpp)
