@@ -1,0 +1,15 @@
+#include "sys/Computer.h"
+
+#include "sys/Launch.h"
+#include "sys/Procs.h"
+
+// The command line goes to the platform as wide text: an ANSI conversion would silently alter
+// paths holding characters outside the code page.
+int TComputer::LaunchAndWait(const std::wstring& cmdline, DWORD Timeout, WORD CmdShow,
+                             const std::wstring& Path) {
+    return LaunchProcess(cmdline, Timeout, CmdShow, false, Path, TLaunchErrors::Plain);
+}
+
+std::wstring TComputer::GetComputerName() {
+    return ComputerName();
+}

@@ -1,0 +1,16 @@
+#pragma once
+#include "core/Format.h"
+
+#include <windows.h>
+
+#include <string>
+
+// How a command runner reports a failure: traced through DoException with LastErrorText, or
+// as a plain Exception with SystemErrorText.
+enum class TLaunchErrors { Traced, Plain };
+
+// The sequence both runners share: start CmdLine (wide, unchanged), optionally suspended and
+// resumed after MapId, wait up to Timeout ms and return the exit code. The program's handles
+// are closed on every path; a program that timed out keeps running.
+int LaunchProcess(const std::wstring& CmdLine, DWORD Timeout, WORD CmdShow, bool Suspended,
+                  const std::wstring& Path, TLaunchErrors Errors);

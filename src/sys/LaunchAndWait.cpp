@@ -1,0 +1,11 @@
+#include "sys/Launch.h"
+#include "sys/Procs.h"
+
+int LaunchAndWait(const std::wstring& CmdLine, DWORD Timeout, WORD CmdShow, bool Suspended,
+                  const std::wstring& Path) {
+    return LaunchProcess(CmdLine, Timeout, CmdShow, Suspended, Path, TLaunchErrors::Traced);
+}
+
+// The office-mapping server is not part of this program; a suspended start only keeps the
+// place of this call between creation and resumption.
+void MapId(DWORD, bool, const std::wstring&) {}

@@ -1,0 +1,77 @@
+#include "sys/SystemPath.h"
+
+#include "core/Exception.h"
+#include "core/Format.h"
+#include "sys/Procs.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+namespace {
+
+constexpr UINT BufferLength = MAX_PATH;
+
+std::wstring WithDelimiter(std::wstring path) {
+    if (!path.empty() && path.back() != L'\\')
+        path += L'\\';
+    return path;
+}
+
+// A length of 0 is a failure and one of BufferLength or more a folder that does not fit: both
+// are errors, never a truncated path.
+std::wstring Checked(UINT length, const wchar_t* buffer, const wchar_t* operation) {
+    if (length == 0 || length >= BufferLength) {
+        std::wstring error = SystemErrorText(GetLastError());
+        throw Exception(Format(L"%s.%s failed (%s)", {L"TSystemPath", operation, error}));
+    }
+    return WithDelimiter(buffer);
+}
+
+} // namespace
+
+std::wstring TSystemPath::GetTemporaryPath() {
+    wchar_t buffer[BufferLength] = {};
+    return Checked(GetTempPathW(BufferLength, buffer), buffer, L"GetTemporaryPath");
+}
+
+std::wstring TSystemPath::GetWindowsPath() {
+    wchar_t buffer[BufferLength] = {};
+    return Checked(GetWindowsDirectoryW(buffer, BufferLength), buffer, L"GetWindowsPath");
+}
+
+std::wstring TSystemPath::GetSystemPath() {
+    wchar_t buffer[BufferLength] = {};
+    return Checked(GetSystemDirectoryW(buffer, BufferLength), buffer, L"GetSystemPath");
+}
+
+std::wstring TSystemPath::GetFontPath() {
+    return WithDelimiter(GetWindowsPath()) + L"Fonts\\";
+}
+
+std::wstring TSystemPath::GetSpecialFolderPath(int CSIDL) {
+    wchar_t buffer[BufferLength] = {};
+    // The result is not consulted: a folder the system lacks leaves the buffer empty.
+    SHGetSpecialFolderPathW(nullptr, buffer, CSIDL, FALSE);
+    return WithDelimiter(buffer);
+}
+
+std::wstring TSystemPath::GetPgmFilesPath() {
+    return GetSpecialFolderPath(CSIDL_PROGRAM_FILES);
+}
+
+std::wstring TSystemPath::GetDesktopPath(bool bCommon) {
+    return GetSpecialFolderPath(bCommon ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY);
+}
+
+std::wstring TSystemPath::GetStartMenuPath(bool bCommon) {
+    return GetSpecialFolderPath(bCommon ? CSIDL_COMMON_STARTMENU : CSIDL_STARTMENU);
+}
+
+std::wstring TSystemPath::GetStartProgramsPath(bool bCommon) {
+    return GetSpecialFolderPath(bCommon ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
+}
+
+std::wstring TSystemPath::GetStartUpPath(bool bCommon) {
+    return GetSpecialFolderPath(bCommon ? CSIDL_COMMON_STARTUP : CSIDL_STARTUP);
+}
