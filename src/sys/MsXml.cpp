@@ -1,0 +1,166 @@
+#include "sys/MsXml.h"
+
+#include "core/Exception.h"
+#include "core/Format.h"
+#include "sys/ComError.h"
+
+#include <oleauto.h>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// MinGW's headers do not declare MSXML 6's document class.
+const CLSID CLSID_DOMDocument60 = {
+    0x88d96a05, 0xf192, 0x11d4, {0xa6, 0x5f, 0x00, 0x40, 0x96, 0x32, 0x51, 0xe5}};
+
+// Owner of a BSTR the DOM hands out.
+class TBstr {
+public:
+    TBstr() = default;
+    explicit TBstr(const std::wstring& Text)
+        : FValue(SysAllocStringLen(Text.data(), static_cast<UINT>(Text.size()))) {}
+    ~TBstr() { SysFreeString(FValue); }
+    TBstr(const TBstr&) = delete;
+    TBstr& operator=(const TBstr&) = delete;
+
+    BSTR Get() const { return FValue; }
+    BSTR* Put() {
+        SysFreeString(FValue);
+        FValue = nullptr;
+        return &FValue;
+    }
+    std::wstring Text() const { return FValue ? std::wstring(FValue, SysStringLen(FValue)) : L""; }
+
+private:
+    BSTR FValue = nullptr;
+};
+
+void Check(HRESULT Hr, const wchar_t* What) {
+    if (FAILED(Hr))
+        throw Exception(Format(L"%s failed (%s)", {What, ComErrorText(Hr)}));
+}
+
+std::wstring Trimmed(std::wstring s) {
+    while (!s.empty() && s.back() <= L' ')
+        s.pop_back();
+    size_t first = 0;
+    while (first < s.size() && s[first] <= L' ')
+        ++first;
+    return s.substr(first);
+}
+
+[[noreturn]] void RaiseParseError(IXMLDOMDocument* Doc) {
+    ComPtr<IXMLDOMParseError> error;
+    TBstr reason;
+    long line = 0;
+    if (SUCCEEDED(Doc->get_parseError(&error)) && error) {
+        error->get_reason(reason.Put());
+        error->get_line(&line);
+    }
+    throw Exception(
+        Format(L"XML parse error: %s (line %d)", {Trimmed(reason.Text()), static_cast<int>(line)}));
+}
+
+ComPtr<IXMLDOMDocument> CreateDocument() {
+    ComPtr<IXMLDOMDocument> doc;
+    Check(CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
+                           reinterpret_cast<void**>(doc.GetAddressOf())),
+          L"Create MSXML 6 document");
+    Check(doc->put_async(VARIANT_FALSE), L"IXMLDOMDocument.async");
+    Check(doc->put_preserveWhiteSpace(VARIANT_FALSE), L"IXMLDOMDocument.preserveWhiteSpace");
+    Check(doc->put_validateOnParse(VARIANT_FALSE), L"IXMLDOMDocument.validateOnParse");
+    Check(doc->put_resolveExternals(VARIANT_FALSE), L"IXMLDOMDocument.resolveExternals");
+    return doc;
+}
+
+} // namespace
+
+std::wstring TXmlNode::NodeName() const {
+    TBstr name;
+    if (FNode)
+        Check(FNode->get_nodeName(name.Put()), L"IXMLDOMNode.nodeName");
+    return name.Text();
+}
+
+DOMNodeType TXmlNode::NodeType() const {
+    DOMNodeType type = NODE_INVALID;
+    if (FNode)
+        Check(FNode->get_nodeType(&type), L"IXMLDOMNode.nodeType");
+    return type;
+}
+
+std::wstring TXmlNode::Text() const {
+    TBstr text;
+    if (FNode)
+        Check(FNode->get_text(text.Put()), L"IXMLDOMNode.text");
+    return text.Text();
+}
+
+std::optional<std::wstring> TXmlNode::Attribute(const std::wstring& Name) const {
+    ComPtr<IXMLDOMElement> element;
+    if (!FNode || FAILED(FNode->QueryInterface(IID_IXMLDOMElement,
+                                               reinterpret_cast<void**>(element.GetAddressOf()))))
+        return std::nullopt;
+    ComPtr<IXMLDOMAttribute> attribute;
+    TBstr name(Name);
+    if (element->getAttributeNode(name.Get(), &attribute) != S_OK || !attribute)
+        return std::nullopt;
+    VARIANT value;
+    VariantInit(&value);
+    Check(attribute->get_value(&value), L"IXMLDOMAttribute.value");
+    std::wstring text = value.vt == VT_BSTR && value.bstrVal
+                            ? std::wstring(value.bstrVal, SysStringLen(value.bstrVal))
+                            : std::wstring();
+    VariantClear(&value);
+    return text;
+}
+
+int TXmlNode::ChildCount() const {
+    if (!FNode)
+        return 0;
+    ComPtr<IXMLDOMNodeList> children;
+    Check(FNode->get_childNodes(&children), L"IXMLDOMNode.childNodes");
+    long count = 0;
+    Check(children->get_length(&count), L"IXMLDOMNodeList.length");
+    return static_cast<int>(count);
+}
+
+TXmlNode TXmlNode::Child(int Index) const {
+    if (!FNode)
+        return {};
+    ComPtr<IXMLDOMNodeList> children;
+    Check(FNode->get_childNodes(&children), L"IXMLDOMNode.childNodes");
+    ComPtr<IXMLDOMNode> child;
+    if (children->get_item(Index, &child) != S_OK)
+        return {};
+    return TXmlNode(child);
+}
+
+TXmlNode TXmlNode::FirstChildElement(const std::wstring& Name) const {
+    for (int i = 0, count = ChildCount(); i < count; ++i) {
+        TXmlNode child = Child(i);
+        if (child.IsElement() && child.NodeName() == Name)
+            return child;
+    }
+    return {};
+}
+
+std::unique_ptr<TXmlDocument> TXmlDocument::Parse(const std::wstring& Text) {
+    ComPtr<IXMLDOMDocument> doc = CreateDocument();
+    TBstr text(Text);
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    Check(doc->loadXML(text.Get(), &loaded), L"IXMLDOMDocument.loadXML");
+    if (loaded != VARIANT_TRUE)
+        RaiseParseError(doc.Get());
+    return std::unique_ptr<TXmlDocument>(new TXmlDocument(doc));
+}
+
+TXmlNode TXmlDocument::DocumentElement() const {
+    ComPtr<IXMLDOMElement> root;
+    Check(FDoc->get_documentElement(&root), L"IXMLDOMDocument.documentElement");
+    ComPtr<IXMLDOMNode> node;
+    if (root)
+        root->QueryInterface(IID_IXMLDOMNode, reinterpret_cast<void**>(node.GetAddressOf()));
+    return TXmlNode(node);
+}
