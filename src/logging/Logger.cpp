@@ -37,8 +37,14 @@ void Report(WORD eventType, const std::wstring& format, const TVarRecs& args) no
 
 } // namespace
 
-TNvLogger::TNvLogger() {
+TNvLogger::TNvLogger()
+    : FDbMon(std::make_unique<TNorvaAppenderDbMon>()),
+      FEventViewer(std::make_unique<TNorvaAppenderEventViewer>()),
+      FTextFile(std::make_unique<TNorvaAppenderTextFile>()) {
     setLevel(NXLL_DEBUG);
+    addAppender(FDbMon.get());
+    addAppender(FEventViewer.get());
+    addAppender(FTextFile.get());
 }
 
 TNvLogger::~TNvLogger() = default;
@@ -139,4 +145,9 @@ TEventLogger& GetEventLogger() {
     if (!eventLogger)
         eventLogger = std::make_unique<TEventLogger>(ProcessInfo::ExeFileName());
     return *eventLogger;
+}
+
+void ResetEventLogger() {
+    std::lock_guard<std::recursive_mutex> lock(LoggerLock());
+    Unit().EventLogger.reset();
 }

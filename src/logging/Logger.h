@@ -2,10 +2,14 @@
 #include "core/Format.h"
 #include "logging/EventLogger.h"
 #include "logging/LoggerError.h"
+#include "logging/NorvaAppenderDbMon.h"
+#include "logging/NorvaAppenderEventViewer.h"
+#include "logging/NorvaAppenderTextFile.h"
 #include "logging/NxLogger.h"
 #include "logging/TraceTypes.h"
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -25,6 +29,11 @@ public:
     // Master switch; when off, Write writes nothing (the Args forms still format).
     bool Active() const { return FActive; }
     void SetActive(bool value) { FActive = value; }
+
+    // The standard appenders, all inactive after creation; messages reach them in this order.
+    TNorvaAppenderDbMon& DbMon() const { return *FDbMon; }
+    TNorvaAppenderEventViewer& EventViewer() const { return *FEventViewer; }
+    TNorvaAppenderTextFile& TextFile() const { return *FTextFile; }
 
     // The plain forms let every failure but ELoggerError reach the caller.
     void Write(const std::wstring& Msg, TTraceType TraceType);
@@ -47,6 +56,9 @@ private:
                       bool withModule);
 
     std::atomic<bool> FActive{true};
+    std::unique_ptr<TNorvaAppenderDbMon> FDbMon;
+    std::unique_ptr<TNorvaAppenderEventViewer> FEventViewer;
+    std::unique_ptr<TNorvaAppenderTextFile> FTextFile;
 };
 
 // The one logger of the process, created on first use.
@@ -60,3 +72,5 @@ std::recursive_mutex& LoggerLock();
 void ReportError(const std::wstring& format, const TVarRecs& args);
 void ReportWarning(const std::wstring& format, const TVarRecs& args);
 TEventLogger& GetEventLogger();
+// Lets the next report start a fresh internal event logger.
+void ResetEventLogger();

@@ -43,7 +43,13 @@ TEST(LoggerCreation, ResetGivesAFreshLoggerWithDefaults) {
     TNvLogger& fresh = GetLogger();
     EXPECT_TRUE(fresh.Active());
     EXPECT_EQ(fresh.getLevel(), NXLL_DEBUG);
-    EXPECT_EQ(fresh.getAppenderCount(), 0);
+    // Only the standard appenders, in their order, all switched off.
+    ASSERT_EQ(fresh.getAppenderCount(), 3);
+    EXPECT_EQ(fresh.getAppender(0), &fresh.DbMon());
+    EXPECT_EQ(fresh.getAppender(1), &fresh.EventViewer());
+    EXPECT_EQ(fresh.getAppender(2), &fresh.TextFile());
+    EXPECT_FALSE(fresh.DbMon().Active() || fresh.EventViewer().Active() ||
+                 fresh.TextFile().Active());
 }
 
 TEST_F(LoggerFacade, TraceTypesBecomeLevelsAndReportingWritesNothing) {
