@@ -116,6 +116,21 @@ std::optional<std::wstring> TXmlNode::Attribute(const std::wstring& Name) const 
     return text;
 }
 
+std::vector<std::wstring> TXmlNode::AttributeNames() const {
+    std::vector<std::wstring> names;
+    ComPtr<IXMLDOMNamedNodeMap> attributes;
+    if (!FNode || FNode->get_attributes(&attributes) != S_OK || !attributes)
+        return names;
+    long count = 0;
+    Check(attributes->get_length(&count), L"IXMLDOMNamedNodeMap.length");
+    for (long i = 0; i < count; ++i) {
+        ComPtr<IXMLDOMNode> attribute;
+        Check(attributes->get_item(i, &attribute), L"IXMLDOMNamedNodeMap.item");
+        names.push_back(TXmlNode(attribute).NodeName());
+    }
+    return names;
+}
+
 int TXmlNode::ChildCount() const {
     if (!FNode)
         return 0;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // One node of a parsed document, or none (Assigned() false). Copies share the node.
 class TXmlNode {
@@ -26,6 +27,8 @@ public:
     // The attribute's value; nothing when the node is no element or lacks the attribute.
     std::optional<std::wstring> Attribute(const std::wstring& Name) const;
     bool HasAttribute(const std::wstring& Name) const { return Attribute(Name).has_value(); }
+    // Names of all attributes, in document order.
+    std::vector<std::wstring> AttributeNames() const;
 
     int ChildCount() const;
     // The child at Index (0-based); none when Index is out of range.
