@@ -13,6 +13,9 @@
 
 namespace {
 
+constexpr double MsPerDay = 86400000.0;
+constexpr double MsPerHour = 3600000.0;
+
 std::wstring Pad(int value, size_t digits) {
     std::wstring text = std::to_wstring(value);
     if (text.size() < digits)
@@ -22,7 +25,7 @@ std::wstring Pad(int value, size_t digits) {
 
 // The day of week of a date, 0 for Sunday; day 0 (30 December 1899) was a Saturday.
 int DayOfWeek(TDateTime value) {
-    long long day = static_cast<long long>(std::floor(value));
+    long long day = static_cast<long long>(WholeDay(value));
     return static_cast<int>(((day + 6) % 7 + 7) % 7);
 }
 
@@ -355,7 +358,7 @@ namespace {
 
 // The Thursday of the ISO week holding the date decides the week's year.
 TDateTime ThursdayOf(TDateTime value) {
-    double day = std::floor(value);
+    double day = WholeDay(value);
     int isoDay = (DayOfWeek(day) + 6) % 7; // Monday 0 .. Sunday 6
     return day - isoDay + 3;
 }
@@ -375,4 +378,12 @@ int IsoWeekOf(TDateTime value) {
 
 int IsoWeekYearOf(TDateTime value) {
     return DateTimeToSystemTime(ThursdayOf(value)).wYear;
+}
+
+double WholeDay(TDateTime value) {
+    return std::floor(std::round(value * MsPerDay) / MsPerDay);
+}
+
+long long WholeHour(TDateTime value) {
+    return static_cast<long long>(std::floor(std::round(value * MsPerDay) / MsPerHour));
 }

@@ -36,6 +36,11 @@ std::wstring DateTimeToStr(TDateTime value, const TFormatSettings& settings);
 // Reads "y.m.d[ h:n[:s]]" with the settings' date and time separators; none when malformed.
 std::optional<TDateTime> StrToDateTime(const std::wstring& text, const TFormatSettings& settings);
 
+// The day and the hour a time falls in, counted from day 0, after rounding to the millisecond
+// as the time is written: 10:00 is never read as 09:59:59.9999.
+double WholeDay(TDateTime value);
+long long WholeHour(TDateTime value);
+
 // ISO 8601 week of a date, 1 to 53, and the year that week belongs to.
 int IsoWeekOf(TDateTime value);
 int IsoWeekYearOf(TDateTime value);

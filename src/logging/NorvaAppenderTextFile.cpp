@@ -117,9 +117,9 @@ void TNorvaAppenderTextFile::append(TNxLoggerMessage& aEvent) {
 bool TNorvaAppenderTextFile::PeriodChanged(TDateTime now) const {
     switch (FRefreshRate) {
     case rrHourly:
-        return std::floor(now * 24) != std::floor(FLastTime * 24);
+        return WholeHour(now) != WholeHour(FLastTime);
     case rrDaily:
-        return std::floor(now) != std::floor(FLastTime);
+        return WholeDay(now) != WholeDay(FLastTime);
     case rrWeekly:
         return IsoWeekOf(now) != IsoWeekOf(FLastTime) ||
                IsoWeekYearOf(now) != IsoWeekYearOf(FLastTime);
@@ -176,8 +176,12 @@ std::wstring TNorvaAppenderTextFile::BuildFileMask() const {
 }
 
 bool TNorvaAppenderTextFile::IsFileLocked(const std::wstring& path) {
-    if (!LogFiles::FileExists(path))
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
+    // Checked by its attribute too: an administrator may be allowed to open it for writing.
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        return true;
     TFileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return !file;

@@ -20,7 +20,7 @@ TNxLogAppenderFile::TNxLogAppenderFile()
 TNxLogAppenderFile::TNxLogAppenderFile(const std::wstring& aDirectory,
                                        const std::wstring& aFilenameBase)
     : fDirectory(LogFiles::IncludeTrailingDelimiter(aDirectory)), fFilenameBase(aFilenameBase),
-      fLastDate(std::floor(UtcNow())) {}
+      fLastDate(WholeDay(UtcNow())) {}
 
 void TNxLogAppenderFile::append(TNxLoggerMessage& aEvent) {
     switch (fStrategy) {
@@ -75,7 +75,7 @@ std::wstring TNxLogAppenderFile::fileNameFor(TNxLogAppenderFileStrategy strategy
         return base + FormatDateTime(fFormatSettings.ShortDateFormat, utc, fFormatSettings) +
                L".nxlog";
     std::wstring current = base + L"current.nxlog";
-    double today = std::floor(utc);
+    double today = WholeDay(utc);
     if (today > fLastDate) {
         std::wstring dated = base + L"from_" +
                              FormatDateTime(fFormatSettings.ShortDateFormat, utc, fFormatSettings) +
