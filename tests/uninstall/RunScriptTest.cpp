@@ -39,6 +39,10 @@ public:
         FJournal.push_back(L"Folder " + ScriptAttr::RequiredText(Node, L"Path"));
     }
 
+    void UninstallProfiles(const TXmlNode& Group) override {
+        FJournal.push_back(L"Profiles " + std::to_wstring(Group.ChildCount()));
+    }
+
 private:
     std::vector<std::wstring>& FJournal;
 };
@@ -100,6 +104,13 @@ TEST_F(RunScript, GroupsRunInDocumentOrderAndCommentsBetweenThemAreSkipped) {
                            L"1:Removing Shares...",
                            L"1:Uninstall done.",
                        }));
+}
+
+// The Profiles group is one step: its handler gets the group and shows its own status.
+TEST_F(RunScript, ProfilesGroupIsHandedOverWhole) {
+    EXPECT_EQ(Run("<Profiles><Key Name=\"HKCU\\x\"/><RegExpr>a</RegExpr></Profiles>"), L"");
+    EXPECT_EQ(Steps(), (std::vector<std::wstring>{L"1:Uninstall in progress...", L"Profiles 2",
+                                                  L"1:Uninstall done."}));
 }
 
 TEST_F(RunScript, CaughtErrorIsReportedAndTheRunGoesOn) {
