@@ -1,6 +1,6 @@
 // A program the command and restart tests start.
 //   procs_child exit CODE            exits with CODE (decimal, unsigned)
-//   procs_child sleep MS FILE        sleeps MS, then creates FILE
+//   procs_child sleep MS FILE        sleeps MS, then writes its process id to FILE
 //   procs_child cmdline FILE ...     writes its command line to FILE as UTF-16
 //   procs_child cwd FILE             writes its current folder to FILE as UTF-16
 //   procs_child hold FILE            opens FILE without sharing, creates FILE.held, sleeps
@@ -47,7 +47,7 @@ int wmain(int argc, wchar_t** argv) {
         return static_cast<int>(std::wcstoul(argv[2], nullptr, 10));
     if (mode == L"sleep" && argc > 3) {
         Sleep(std::wcstoul(argv[2], nullptr, 10));
-        WriteWide(argv[3], L"done");
+        WriteWide(argv[3], std::to_wstring(GetCurrentProcessId()));
         return 0;
     }
     if (mode == L"cmdline" && argc > 2) {
