@@ -1,4 +1,5 @@
 #include "logging/Logger.h"
+#include "logging/LoggerBase.h"
 #include "logging/ProcessInfo.h"
 
 #include <memory>
@@ -20,6 +21,8 @@ TLoggerUnit& Unit() {
 
 // Initialise the unit with the process, before any thread can ask for the logger.
 [[maybe_unused]] const TLoggerUnit& UnitAtStart = Unit();
+// Every program that traces carries the base logger as well.
+[[maybe_unused]] const TNxLogger& BaseLoggerAtStart = GetBaseLogger();
 
 void Report(WORD eventType, const std::wstring& format, const TVarRecs& args) noexcept {
     try {

@@ -5,6 +5,8 @@
 //       header); writes "Trace system initialized." and TMainForm's "UninstallFolder()"; with
 //       HOLD_EVENT keeps the file open until that named event is signalled
 //   logging_writer forcedir FOLDER     text file on in FOLDER with ForceDir, one sender line
+//   logging_writer norate FOLDER       text file on with the refresh rate None; one plain and
+//                                      one sender line
 //   logging_writer eventlog SOURCE|-   event log on (SOURCE set unless "-"); writes one entry
 //                                      of each trace type
 #include "logging/Logger.h"
@@ -42,6 +44,16 @@ int ForceDir(const std::wstring& folder) {
     return 0;
 }
 
+int NoRate(const std::wstring& folder) {
+    TNorvaAppenderTextFile& file = GetLogger().TextFile();
+    file.SetOutputDir(folder);
+    file.SetRefreshRate(rrNone);
+    file.SetActive(true);
+    GetLogger().Write(L"plain", ttInformation);
+    GetLogger().Write(TSenderText{L"TProbe"}, L"sender", ttInformation);
+    return 0;
+}
+
 int EventLog(const std::wstring& source) {
     TNorvaAppenderEventViewer& events = GetLogger().EventViewer();
     if (source != L"-")
@@ -65,6 +77,8 @@ int wmain(int argc, wchar_t** argv) {
         result = Startup(arg, argc > 3 ? argv[3] : L"");
     else if (mode == L"forcedir")
         result = ForceDir(arg);
+    else if (mode == L"norate")
+        result = NoRate(arg);
     else if (mode == L"eventlog")
         result = EventLog(arg);
     std::puts("returned");

@@ -57,4 +57,29 @@ TEST_F(DebugMonitor, NothingReachesTheMonitorUnlessSelectedAndActive) {
     EXPECT_EQ(OwnTexts(2, 300).size(), 1u);
 }
 
+// Nothing is switched on after creation: no monitor entry, no file in the default folder.
+TEST(StandardAppenderDefaults, AFreshFacadeWritesNowhere) {
+    test::TDebugMonitor monitor;
+    ASSERT_TRUE(monitor.Ready());
+    TNvLogger::Reset();
+    const std::wstring mask = GetLogger().TextFile().BuildFileMask();
+    auto files = [&mask] {
+        WIN32_FIND_DATAW data;
+        TFindHandle find(FindFirstFileW(mask.c_str(), &data));
+        int n = 0;
+        if (find)
+            do
+                ++n;
+            while (FindNextFileW(find.Get(), &data));
+        return n;
+    };
+    int before = files();
+    for (TTraceType type : {ttInformation, ttWarning, ttError, ttDebug, ttReporting})
+        GetLogger().Write(TSenderText{L"S"}, L"nowhere", type);
+    EXPECT_EQ(files(), before);
+    for (const auto& e : monitor.Entries(1, 300))
+        EXPECT_NE(e.ProcessId, GetCurrentProcessId()) << e.Text;
+    TNvLogger::Reset();
+}
+
 } // namespace

@@ -68,6 +68,20 @@ TEST(TextFileOutput, AFolderThatCannotBeMadeIsReported) {
     EXPECT_NE(out.find("returned"), std::string::npos) << out;
 }
 
+TEST(TextFileOutput, NoneAsRefreshRateIsReportedAndWritesNothing) {
+    test::TTempFolder folder;
+    std::string out = EventLogOf(L"norate " + Quoted(folder.Path()));
+    EXPECT_NE(LineWith(out, "TTextFile.CleanFiles failed (Invalid RefreshRate).").find("warn:"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(LineWith(out, "Write failed (Invalid RefreshRate)").find("err:"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("returned"), std::string::npos) << out;
+    WIN32_FIND_DATAW data;
+    TFindHandle find(FindFirstFileW((folder.Path() + L"*.log").c_str(), &data));
+    EXPECT_FALSE(find);
+}
+
 std::string Today() {
     SYSTEMTIME st;
     GetLocalTime(&st);
