@@ -41,6 +41,9 @@ std::optional<TDateTime> StrToDateTime(const std::wstring& text, const TFormatSe
 double WholeDay(TDateTime value);
 long long WholeHour(TDateTime value);
 
+// 0 for Sunday to 6 for Saturday.
+int DayOfWeek(TDateTime value);
+
 // ISO 8601 week of a date, 1 to 53, and the year that week belongs to.
 int IsoWeekOf(TDateTime value);
 int IsoWeekYearOf(TDateTime value);
