@@ -15,8 +15,9 @@ namespace {
 
 int FolderCheckLine = 0;
 
-// Stands in for two step families: Process catches its errors as the real step does, Folder
-// checks the child's name first. Every call is written to the view's journal.
+// Stands in for some step families, keeping their contracts: Process catches its errors,
+// AppPath catches nothing, Folder checks the child's name first. Every call is written to the
+// view's journal.
 class TProbeEngine : public TUninstallEngine {
 public:
     explicit TProbeEngine(test::TRecordingView& View, HMODULE Module)
@@ -31,6 +32,10 @@ public:
         } catch (const std::exception& e) {
             DoErrorFmt(L"Uninstall Process failed (%s)", {ExceptionMessage(e)});
         }
+    }
+
+    void UninstallAppPathValue(const TXmlNode& Node) override {
+        FJournal.push_back(L"Value " + ScriptAttr::RequiredText(Node, L"Mask"));
     }
 
     void UninstallFolder(const TXmlNode& Node) override {
@@ -127,13 +132,17 @@ TEST_F(RunScript, CaughtErrorIsReportedAndTheRunGoesOn) {
     EXPECT_EQ(FView.Phases().back(), L"Uninstall done.");
 }
 
-// A family without its handler yet fails loudly and, uncaught, ends the run.
 TEST_F(RunScript, UncaughtErrorEndsTheRun) {
-    EXPECT_EQ(Run("<AppPath><Value Mask=\"*x*\"/></AppPath>"
+    EXPECT_EQ(Run("<AppPath><Value Mask=\"*x*\"/><Value/><Value Mask=\"*y*\"/></AppPath>"
                   "<Processes><Process Name=\"a.exe\"/></Processes>"),
-              L"Step UninstallAppPathValue is not available in this build");
+              L"Could not convert variant of type (Null) into type (OleStr)");
     EXPECT_EQ(FView.Phases(),
               (std::vector<std::wstring>{L"Uninstall in progress...", L"Removing AppPaths..."}));
+    EXPECT_TRUE(FView.Errors.empty());
+    EXPECT_NE(std::find(FView.Journal.begin(), FView.Journal.end(), L"Value *x*"),
+              FView.Journal.end());
+    EXPECT_EQ(std::find(FView.Journal.begin(), FView.Journal.end(), L"Value *y*"),
+              FView.Journal.end());
     EXPECT_EQ(std::find(FView.Journal.begin(), FView.Journal.end(), L"Process a.exe"),
               FView.Journal.end());
 }
