@@ -2,6 +2,7 @@
 #include "core/Format.h"
 #include "core/Object.h"
 #include "sys/MsXml.h"
+#include "uninstall/Mask.h"
 #include "uninstall/UninstallView.h"
 
 #include <windows.h>
@@ -10,6 +11,9 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+// The computer name of the developers' workstation, on which nothing is deleted.
+inline constexpr wchar_t DeveloperWorkstationName[] = L"TLV-DEVWS-01";
 
 // Loads the built-in uninstall script and carries it out, reporting through a view. Needs COM
 // on the calling thread (TComInit) for the whole life of FXml. Its trace lines carry the main
@@ -55,15 +59,28 @@ public:
     // Handles the whole Profiles group, status text included.
     virtual void UninstallProfiles(const TXmlNode& Group);
 
+    // After the run: schedules what could not be deleted for deletion at the next restart.
+    void DeleteLockedFiles();
+
+    // On the developers' own machine the folder and file steps delete nothing. Tests name the
+    // computer they run on to see that.
+    void SetDeveloperWorkstation(const std::wstring& Name) { FDeveloperWorkstation = Name; }
+
 protected:
     uint32_t FDelay = 0;
     std::vector<std::wstring> FLockedFiles;
     std::unique_ptr<TXmlDocument> FXml;
 
 private:
+    bool OnDeveloperWorkstation(const std::wstring& Computer) const;
+    void SearchFiles(const std::wstring& Folder, const TMask& Mask, const std::wstring& MaskText,
+                     bool Recursive);
+    void DeleteMatchingFile(const std::wstring& Full);
+
     void ReadDelay(const TXmlNode& Root);
     void RunGroup(const TXmlNode& Group);
 
     IUninstallView& FView;
+    std::wstring FDeveloperWorkstation = DeveloperWorkstationName;
     HMODULE FScriptModule;
 };

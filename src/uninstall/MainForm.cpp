@@ -1,5 +1,6 @@
 #include "uninstall/MainForm.h"
 #include "logging/Logger.h"
+#include "uninstall/Engine.h"
 #include "uninstall/MainFormLayout.h"
 
 #include <commctrl.h>
@@ -44,7 +45,8 @@ void RegisterClasses(HINSTANCE Instance) {
 
 } // namespace
 
-TMainForm::TMainForm(HINSTANCE Instance) : FInstance(Instance) {
+TMainForm::TMainForm(HINSTANCE Instance)
+    : FInstance(Instance), FEngine(std::make_unique<TUninstallEngine>(*this)) {
     RegisterClasses(Instance);
     HDC screen = GetDC(nullptr);
     FDpi = GetDeviceCaps(screen, LOGPIXELSY);

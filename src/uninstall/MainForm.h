@@ -2,16 +2,19 @@
 #include "core/Object.h"
 #include "uninstall/Pictures.h"
 #include "uninstall/ShadowLabel.h"
+#include "uninstall/UninstallView.h"
 
 #include <windows.h>
 
 #include <memory>
 #include <string>
 
+class TUninstallEngine;
+
 // The uninstaller's one window: welcome texts, "Uninstall" and "Close", two status lines, the
 // error list and the restart offer. It owns the engine that runs the script and shows what
 // the engine reports.
-class TMainForm : public TObject {
+class TMainForm : public TObject, public IUninstallView {
 public:
     explicit TMainForm(HINSTANCE Instance);
     ~TMainForm() override;
@@ -25,9 +28,9 @@ public:
     int Run(int Show);
 
     // The view the engine reports through.
-    void ShowStatus(int Line, const std::wstring& Text);
-    void AddErrorLine(const std::wstring& Text);
-    void ProcessMessages();
+    void ShowStatus(int Line, const std::wstring& Text) override;
+    void AddErrorLine(const std::wstring& Text) override;
+    void ProcessMessages() override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
@@ -63,4 +66,5 @@ private:
     HFONT FFont = nullptr, FTitleFont = nullptr, FStatusFont = nullptr;
     HBRUSH FWhite = nullptr;
     int FDpi = 96;
+    std::unique_ptr<TUninstallEngine> FEngine;
 };

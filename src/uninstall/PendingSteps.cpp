@@ -35,12 +35,6 @@ void TUninstallEngine::UninstallShare(const TXmlNode&) {
 void TUninstallEngine::UninstallShortcut(const TXmlNode&) {
     NotBuilt(L"UninstallShortcut");
 }
-void TUninstallEngine::UninstallFolder(const TXmlNode&) {
-    NotBuilt(L"UninstallFolder");
-}
-void TUninstallEngine::UninstallFile(const TXmlNode&) {
-    NotBuilt(L"UninstallFile");
-}
 void TUninstallEngine::UninstallRegistryKey(const TXmlNode&) {
     NotBuilt(L"UninstallRegistryKey");
 }

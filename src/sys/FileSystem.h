@@ -1,0 +1,33 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Thin file-system calls of the folder and file steps. They report failure by result so that
+// the steps can decide what a failure means (most go to the locked list, not to an error).
+namespace FileSystem {
+
+struct TEntry {
+    std::wstring Name;
+    DWORD Attributes = 0;
+    bool IsFolder() const { return (Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    // A junction, symbolic link or other reparse point: never descended into.
+    bool IsLink() const { return (Attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+};
+
+// Every entry of Folder (hidden and system ones included) but "." and "..", in the
+// platform's order. Folder ends with a delimiter.
+void ForEachEntry(const std::wstring& Folder, const std::function<void(const TEntry&)>& Visit);
+
+bool FolderExists(const std::wstring& Path);
+DWORD Attributes(const std::wstring& Path); // INVALID_FILE_ATTRIBUTES when missing
+UINT DriveType(const std::wstring& Root);
+// Each returns 0 on success, else the system's error code.
+DWORD SetAttributes(const std::wstring& Path, DWORD Attributes);
+DWORD DeleteOneFile(const std::wstring& Path);
+DWORD RemoveFolder(const std::wstring& Path);
+// Asks the system to delete Path when it next starts; a folder goes only if empty by then.
+DWORD DeleteAtRestart(const std::wstring& Path);
+
+} // namespace FileSystem
