@@ -55,8 +55,10 @@ int LaunchProcess(const std::wstring& CmdLine, DWORD Timeout, WORD CmdShow, bool
     TStartedProcess started = Start(CmdLine, CmdShow, Suspended, Path, Errors);
     if (Suspended) {
         MapId(started.ProcessId, true, L"");
-        if (ResumeThread(started.Thread.Get()) == static_cast<DWORD>(-1))
-            Raise(Errors, L"ResumeThread failed (%s)", {ErrorText(Errors)});
+        if (ResumeThread(started.Thread.Get()) == static_cast<DWORD>(-1)) {
+            std::wstring error = ErrorText(Errors);
+            Raise(Errors, L"ResumeThread failed (%s)", {error});
+        }
     }
     switch (WaitForSingleObject(started.Process.Get(), Timeout)) {
     case WAIT_FAILED:

@@ -64,6 +64,11 @@ TEST_F(Launch, ReturnsTheExitCodeAsASignedNumber) {
     EXPECT_TRUE(ErrorLines().empty());
 }
 
+// A suspended start is resumed before the wait, so the program runs to its end.
+TEST_F(Launch, ASuspendedStartIsResumed) {
+    EXPECT_EQ(LaunchAndWait(Child() + L" exit 7", 10000, SW_HIDE, true), 7);
+}
+
 TEST_F(Launch, AMissingProgramFailsAtCreationWithTheSystemText) {
     std::wstring cmd = L"\"" + Folder.Path() + L"missing.exe\" /x";
     for (const TRunner& runner : Runners) {
