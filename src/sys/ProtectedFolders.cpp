@@ -73,6 +73,8 @@ const std::vector<std::wstring>& SystemFolders() {
             AddText(f, path);
         if (GetSystemWow64DirectoryW(path, MAX_PATH))
             AddText(f, path);
+        if (GetTempPathW(MAX_PATH, path))
+            AddText(f, path);
         for (int csidl : {CSIDL_WINDOWS,
                           CSIDL_SYSTEM,
                           CSIDL_SYSTEMX86,

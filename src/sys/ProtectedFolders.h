@@ -4,8 +4,8 @@
 // Guards the folder deletions of the uninstall script against paths that must never be
 // deleted whatever a script or a variable says: an empty or relative path, a drive or share
 // root, and the system's own folders (Windows and system folders, the program files folders,
-// the all-users data folder, the users folder and every user profile root, and the desktop,
-// start menu, programs and startup folders themselves).
+// the all-users data folder, the users folder and every user profile root, the temporary
+// folder, and the desktop, start menu, programs and startup folders themselves).
 //
 // Returns an empty text when Path may be deleted, else why not.
 std::wstring ProtectedFolderReason(const std::wstring& Path);

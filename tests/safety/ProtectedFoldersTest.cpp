@@ -12,6 +12,12 @@ std::wstring Special(int csidl) {
     return path;
 }
 
+std::wstring TempFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, path);
+    return path;
+}
+
 std::wstring WithSlash(std::wstring p) {
     return p.back() == L'\\' ? p : p + L"\\";
 }
@@ -53,7 +59,7 @@ TEST(ProtectedFolders, RefusesRootsRelativePathsAndSystemFolders) {
                                                Special(CSIDL_STARTMENU),
                                                Special(CSIDL_COMMON_PROGRAMS),
                                                Special(CSIDL_STARTUP),
-                                               Special(CSIDL_COMMON_STARTUP)};
+                                               Special(CSIDL_COMMON_STARTUP), TempFolder()};
     for (const auto& path : refused)
         EXPECT_TRUE(IsProtectedFolder(path)) << testing::PrintToString(path);
 }
