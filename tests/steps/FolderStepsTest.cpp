@@ -144,3 +144,27 @@ TEST_F(StepTest, OnTheDeveloperWorkstationNothingIsDeleted) {
 }
 
 } // namespace
+
+namespace {
+
+// The link fixture of the test run (CMake's folder_link_fixture): C:\link-fixture\tree holds
+// sub\f.txt and lnk, a folder link to C:\link-fixture\target, which holds keep.txt.
+TEST_F(StepTest, ALinkedFolderIsNeverDescendedInto) {
+    const std::wstring fixture = L"C:\\link-fixture\\";
+    if (!(GetFileAttributesW((fixture + L"tree\\lnk").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        GetFileAttributesW((fixture + L"tree\\lnk").c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no folder link fixture in this prefix";
+
+    RunSteps(FolderStep(fixture + L"tree"));
+
+    EXPECT_TRUE(test::FileExists(fixture + L"target\\keep.txt"));
+    EXPECT_FALSE(test::FileExists(fixture + L"tree\\sub"));
+    // The link goes, or waits for the restart when the file system will not remove it.
+    bool linkGone = !test::FileExists(fixture + L"tree\\lnk");
+    bool linkLocked =
+        std::find(Locked().begin(), Locked().end(), fixture + L"tree\\lnk\\") != Locked().end();
+    EXPECT_TRUE(linkGone != linkLocked);
+    EXPECT_FALSE(Traced(L"|  deleting path : " + fixture + L"tree\\lnk"));
+}
+
+} // namespace
