@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# Builds uninstall.exe and starts it under Wine in a private prefix made for this run.
-# With no display (a server, a container) it runs under Xvfb, takes a screenshot of the
-# window into out/ and closes it again.
+# Builds uninstall.exe and starts it under Wine in a private prefix seeded with a small
+# simulated installation of the suite: its settings and deployment settings in the registry,
+# its folders and files, and one file held open by another program.
+#
+# With a display you press "Uninstall" yourself and close the window; without one (a server,
+# a container) the run happens under Xvfb, "Uninstall" is pressed for you, and screenshots of
+# the window before and after land in out/.
+# Afterwards the script prints what was removed, what waits for the restart, and what a
+# restart of the prefix then removes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/bootstrap.sh"
 
 build=${BUILD_DIR:-$root/build}
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+cmake --no-warn-unused-cli -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)" --target uninstall
+cmake --build "$build" -j"$(nproc)" --target uninstall_demo procs_child ui_driver
 
 tmp=$(mktemp -d /tmp/uninstall-demo.XXXXXX)
 cleanup() {
@@ -20,17 +26,91 @@ trap cleanup EXIT
 . "$root/scripts/wine-prefix.sh"
 echo "Creating a private Wine prefix in $tmp ..."
 make_wine_prefix "$tmp" "$build"
-mkdir -p "$root/out"
+drive_c="$WINEPREFIX/drive_c"
+out="$root/out"
+mkdir -p "$out"
 cd "$build"
 
+# --- the simulated installation ---------------------------------------------------------
+reg32() { wine reg add "$1" /v "$2" /d "$3" /f /reg:32 >/dev/null 2>&1; }
+esd='HKLM\Software\Velmarix\Services\Esd\Settings'
+reg32 "$esd" LPDir 'C:\Program Files (x86)\Talveno\LP'
+reg32 "$esd" LDDir 'C:\ProgramData\Talveno\LD'
+reg32 "$esd" BuDir 'C:\Talveno\Backup'
+reg32 "$esd" SrcDir 'C:\Talveno\Source'
+reg32 "$esd" NDDir 'C:\Talveno\NorvaData'
+reg32 "$esd" NPDir 'C:\Talveno\NorvaPrograms'
+reg32 "$esd" LP 'C'
+norva='HKLM\Software\Talveno\Norva'
+reg32 "$norva" Install.Path 'C:\Program Files (x86)\Talveno\LP'
+reg32 "$norva" Cache.Folder 'Cache'
+reg32 "$norva" Error.Folder 'Error'
+
+seed() { mkdir -p "$(dirname "$drive_c/$1")"; echo "$1" >"$drive_c/$1"; }
+lp='Program Files (x86)/Talveno/LP'
+for f in bin/NorvaConsole.exe bin/NorvaDaemon.exe bin/nrvlog.dll Velmarix/WebSocket/talveno.webSocket.client.dll \
+         Velmarix/MySql/data/norva.ibd Velmarix/Data/offices.xml Cache/1234/index.dat; do
+  seed "$lp/$f"
+done
+for f in ProgramData/Talveno/LD/logs/norva.log Talveno/Backup/2026-12-01.bak Talveno/NorvaData/mail.db \
+         Talveno/NorvaPrograms/tool.exe VelxShr/readme.txt InMailSrv.log OutMailSrv.exe keep-me.txt \
+         "users/Public/Desktop/Norva Console.lnk" "users/Public/Desktop/Other Program.lnk" \
+         "ProgramData/Microsoft/Windows/Start Menu/Programs/QX2/Norva.lnk"; do
+  seed "$f"
+done
+chmod a-w "$drive_c/$lp/bin/nrvlog.dll"
+listing() { (cd "$drive_c" && find "Program Files (x86)/Talveno" ProgramData/Talveno Talveno VelxShr \
+  users/Public/Desktop "ProgramData/Microsoft/Windows/Start Menu/Programs/QX2" InMailSrv.log OutMailSrv.exe \
+  keep-me.txt 2>/dev/null | sort) || true; }
+listing >"$tmp/before.txt"
+
+# A running program of the suite keeps one of its files open.
+held='C:\Program Files (x86)\Talveno\LP\bin\NorvaDaemon.exe'
+wine helpers/procs_child.exe hold "$held" >/dev/null 2>&1 &
+holder=$!
+for _ in $(seq 50); do [ -e "$drive_c/$lp/bin/NorvaDaemon.exe.held" ] && break; sleep 0.2; done
+rm -f "$drive_c/$lp/bin/NorvaDaemon.exe.held"
+
+# --- the run ----------------------------------------------------------------------------
 if [ -n "${DISPLAY:-}" ]; then
-  wine src/uninstall/uninstall.exe
+  echo "Starting uninstall.exe: press \"Uninstall\", then close the window."
+  echo "(Untick \"Restart computer\" first: the restart would end this Wine session.)"
+  wine demo/uninstall.exe /trace
 else
-  echo "No display: running under Xvfb; the screenshot goes to out/window.png"
+  echo "No display: running under Xvfb and pressing \"Uninstall\"; screenshots go to out/."
   xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    wine src/uninstall/uninstall.exe & pid=$!
-    sleep 6
-    import -window root "$0/out/window.png"
-    kill $pid 2>/dev/null || true
-    wineserver -k 2>/dev/null || true' "$root"
+    out=$0
+    wine demo/uninstall.exe /trace & ui=$!
+    wine helpers/ui_driver.exe wait >/dev/null
+    sleep 1; import -window root "$out/before.png"
+    wine helpers/ui_driver.exe click 1001 >/dev/null
+    wine helpers/ui_driver.exe wait-enabled 2 >/dev/null
+    sleep 1; import -window root "$out/after.png"
+    wine helpers/ui_driver.exe state | awk -F"\t" "\$1==1021||\$1==1022{print \"  status: \" \$7} \$1==1023&&\$3==1{print \"  errors: \" \$7}"
+    wine helpers/ui_driver.exe uncheck 1024 >/dev/null
+    wine helpers/ui_driver.exe close >/dev/null
+    wait $ui' "$out"
+  echo "Screenshots: out/before.png, out/after.png"
 fi
+listing >"$tmp/after.txt"
+
+echo
+echo "Removed:"
+comm -23 "$tmp/before.txt" "$tmp/after.txt" | sed 's/^/  /'
+echo "Left in place:"
+comm -12 "$tmp/before.txt" "$tmp/after.txt" | sed 's/^/  /'
+echo "Scheduled for deletion at the next restart:"
+wine reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations 2>/dev/null |
+  tr -d '\r' | sed -n 's/.*REG_MULTI_SZ *//p' | sed 's/\\0\\0/\n/g; s/\\0/\n/g' | sed '/^$/d; s/^\\??\\/  /'
+trace=$(ls "$build"/demo/uninstall.exe_*.log 2>/dev/null | tail -n 1 || true)
+[ -n "$trace" ] && echo "Trace: $trace"
+
+# The restart: the program that held the file has ended, and the system deletes what waited.
+kill "$holder" 2>/dev/null || true
+wineserver -k 2>/dev/null || true
+wait "$holder" 2>/dev/null || true
+wine wineboot -r >/dev/null 2>&1 || true
+wineserver -w
+listing >"$tmp/restarted.txt"
+echo "Removed by the restart:"
+comm -23 "$tmp/after.txt" "$tmp/restarted.txt" | sed 's/^/  /'

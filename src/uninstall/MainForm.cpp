@@ -150,9 +150,8 @@ void TMainForm::CreateControls() {
                     L::Status1.y + 17};
     st_Status_1 = Control(L"STATIC", ready.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, idStStatus1,
                           pn_ClientArea, status1, FStatusFont);
-    st_Status_2 = Control(L"STATIC", L"",
-                          WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL | SS_PATHELLIPSIS,
-                          idStStatus2, pn_ClientArea, L::Status2, FFont);
+    st_Status_2 = Control(L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW, idStStatus2, pn_ClientArea,
+                          L::Status2, FFont);
     ErrorLog = Control(L"EDIT", L"",
                        WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
                            ES_AUTOHSCROLL | ES_READONLY,
@@ -182,6 +181,7 @@ LRESULT CALLBACK TMainForm::PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     case WM_COMMAND:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
+    case WM_DRAWITEM:
         return SendMessageW(form->FHandle, msg, wParam, lParam);
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -223,6 +223,13 @@ LRESULT TMainForm::Handle(UINT Msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORBTN:
         SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
         return reinterpret_cast<LRESULT>(FWhite);
+    case WM_DRAWITEM: {
+        auto item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlID != idStStatus2)
+            break;
+        DrawStatus2(*item);
+        return TRUE;
+    }
     case WM_CLOSE:
         if (FormClose())
             DestroyWindow(FHandle);
@@ -248,6 +255,26 @@ int TMainForm::Run(int Show) {
         DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
+}
+
+// Status line 2 wraps words; a text that does not fit, such as a long path, is shortened with
+// an ellipsis in the middle instead.
+void TMainForm::DrawStatus2(const DRAWITEMSTRUCT& Item) {
+    wchar_t buffer[1024] = {};
+    GetWindowTextW(Item.hwndItem, buffer, 1024);
+    HDC dc = Item.hDC;
+    RECT area = Item.rcItem;
+    FillRect(dc, &area, FWhite);
+    HGDIOBJ oldFont = SelectObject(dc, FFont);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    const UINT common = DT_LEFT | DT_NOPREFIX;
+    RECT need = area;
+    DrawTextW(dc, buffer, -1, &need, common | DT_WORDBREAK | DT_CALCRECT);
+    bool fits = need.bottom <= area.bottom && need.right <= area.right;
+    DrawTextW(dc, buffer, -1, &area,
+              fits ? common | DT_WORDBREAK : common | DT_SINGLELINE | DT_PATH_ELLIPSIS);
+    SelectObject(dc, oldFont);
 }
 
 void TMainForm::FormCreate() {

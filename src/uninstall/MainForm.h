@@ -44,6 +44,7 @@ private:
     int Scale(int Value) const;
     RECT Scale(RECT Value) const;
     void PaintPanel(HWND Panel, HDC dc);
+    void DrawStatus2(const DRAWITEMSTRUCT& Item);
 
     void FormCreate();
     void btn_UninstallClick();

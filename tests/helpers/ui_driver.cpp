@@ -4,6 +4,7 @@
 //   ui_driver wait-enabled ID      wait until the control is enabled
 //   ui_driver state                print every control: id, class, visible, enabled, checked,
 //                                  position in the window's client area, text
+//   ui_driver uncheck ID           clears the check box with that id
 //   ui_driver close                WM_CLOSE to the window
 //   ui_driver message-box          print the text of the uninstaller's message box, if any,
 //                                  and press its OK button
@@ -155,6 +156,10 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     if (command == L"click") {
         PostMessageW(control, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (command == L"uncheck") {
+        SendMessageW(control, BM_SETCHECK, BST_UNCHECKED, 0);
         return 0;
     }
     if (command == L"wait-enabled")
