@@ -58,3 +58,13 @@ std::wstring AsciiLower(std::wstring text) {
 bool SameTextAscii(const std::wstring& a, const std::wstring& b) {
     return a.size() == b.size() && AsciiLower(a) == AsciiLower(b);
 }
+
+std::wstring Trim(const std::wstring& text) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && text[first] <= L' ')
+        ++first;
+    while (last > first && text[last - 1] <= L' ')
+        --last;
+    return text.substr(first, last - first);
+}

@@ -11,3 +11,6 @@ std::wstring AnsiToWide(const std::string& text);
 std::wstring AsciiUpper(std::wstring text);
 std::wstring AsciiLower(std::wstring text);
 bool SameTextAscii(const std::wstring& a, const std::wstring& b);
+
+// Without leading and trailing blanks and control characters.
+std::wstring Trim(const std::wstring& text);

@@ -22,16 +22,6 @@ bool Holds(const std::wstring& s, const std::wstring& Name) {
     return AsciiLower(s).find(AsciiLower(Name)) != std::wstring::npos;
 }
 
-std::wstring Trimmed(const std::wstring& s) {
-    size_t first = 0;
-    size_t last = s.size();
-    while (first < last && s[first] <= L' ')
-        ++first;
-    while (last > first && s[last - 1] <= L' ')
-        --last;
-    return s.substr(first, last - first);
-}
-
 } // namespace
 
 TNorvaVariables::TNorvaVariables() {
@@ -111,7 +101,7 @@ std::wstring TNorvaVariables::ReplaceEsd(const std::wstring& text) {
     std::wstring s = text;
     for (int index = 0; index < FEsdSettings->Count(); ++index) {
         std::wstring name = FEsdSettings->Name(index);
-        s = Rep(s, L"%esd." + Trimmed(name) + L"%", FEsdSettings->Value(name));
+        s = Rep(s, L"%esd." + Trim(name) + L"%", FEsdSettings->Value(name));
     }
     s = Rep(s, L"%lpdir\\", EsdWithDelimiter(L"LPDir"));
     s = Rep(s, L"%local_pgm_common\\", EsdWithDelimiter(L"LPDir"));

@@ -2,6 +2,7 @@
 
 #include "core/Exception.h"
 #include "core/Format.h"
+#include "core/Text.h"
 #include "sys/ComError.h"
 
 #include <oleauto.h>
@@ -41,15 +42,6 @@ void Check(HRESULT Hr, const wchar_t* What) {
         throw Exception(Format(L"%s failed (%s)", {What, ComErrorText(Hr)}));
 }
 
-std::wstring Trimmed(std::wstring s) {
-    while (!s.empty() && s.back() <= L' ')
-        s.pop_back();
-    size_t first = 0;
-    while (first < s.size() && s[first] <= L' ')
-        ++first;
-    return s.substr(first);
-}
-
 [[noreturn]] void RaiseParseError(IXMLDOMDocument* Doc) {
     ComPtr<IXMLDOMParseError> error;
     TBstr reason;
@@ -59,7 +51,7 @@ std::wstring Trimmed(std::wstring s) {
         error->get_line(&line);
     }
     throw Exception(
-        Format(L"XML parse error: %s (line %d)", {Trimmed(reason.Text()), static_cast<int>(line)}));
+        Format(L"XML parse error: %s (line %d)", {Trim(reason.Text()), static_cast<int>(line)}));
 }
 
 ComPtr<IXMLDOMDocument> CreateDocument() {

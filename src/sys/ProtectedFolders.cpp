@@ -41,11 +41,26 @@ std::wstring Environment(const wchar_t* name) {
     return n > 0 && n < MAX_PATH ? std::wstring(buffer, n) : std::wstring();
 }
 
+const wchar_t* const ProfileList = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
+// A path value below the profile list (native view), expanded; empty when missing.
+std::wstring ProfileListValue(const std::wstring& Subkey, const wchar_t* Name) {
+    TRegKey list;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, ProfileList, 0, KEY_READ | KEY_WOW64_64KEY, list.Put()) !=
+        ERROR_SUCCESS)
+        return {};
+    wchar_t value[MAX_PATH] = {};
+    DWORD bytes = sizeof value - sizeof(wchar_t);
+    if (RegGetValueW(list.Get(), Subkey.empty() ? nullptr : Subkey.c_str(), Name,
+                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, value, &bytes) != ERROR_SUCCESS)
+        return {};
+    return value;
+}
+
 // Every profile folder the system knows of, also those of users not logged on.
 void AddProfiles(std::vector<std::wstring>& folders) {
-    const wchar_t* key = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
     TRegKey list;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | KEY_WOW64_64KEY, list.Put()) !=
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, ProfileList, 0, KEY_READ | KEY_WOW64_64KEY, list.Put()) !=
         ERROR_SUCCESS)
         return;
     wchar_t name[256];
@@ -54,12 +69,7 @@ void AddProfiles(std::vector<std::wstring>& folders) {
         if (RegEnumKeyExW(list.Get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
-        wchar_t value[MAX_PATH] = {};
-        DWORD bytes = sizeof value - sizeof(wchar_t);
-        if (RegGetValueW(list.Get(), name, L"ProfileImagePath",
-                         RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, value,
-                         &bytes) == ERROR_SUCCESS)
-            AddText(folders, value);
+        AddText(folders, ProfileListValue(name, L"ProfileImagePath"));
     }
 }
 
@@ -117,17 +127,7 @@ std::wstring ParentOf(const std::wstring& normal) {
 const std::vector<std::wstring>& UsersFolders() {
     static const std::vector<std::wstring> folders = [] {
         std::vector<std::wstring> f;
-        TRegKey key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE,
-                          L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", 0,
-                          KEY_READ | KEY_WOW64_64KEY, key.Put()) == ERROR_SUCCESS) {
-            wchar_t path[MAX_PATH] = {};
-            DWORD bytes = sizeof path - sizeof(wchar_t);
-            if (RegGetValueW(key.Get(), nullptr, L"ProfilesDirectory",
-                             RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, path,
-                             &bytes) == ERROR_SUCCESS)
-                AddText(f, path);
-        }
+        AddText(f, ProfileListValue(L"", L"ProfilesDirectory"));
         wchar_t profile[MAX_PATH] = {};
         if (SHGetSpecialFolderPathW(nullptr, profile, CSIDL_PROFILE, FALSE))
             AddText(f, ParentOf(Normal(profile)));

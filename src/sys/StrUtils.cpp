@@ -6,16 +6,6 @@
 
 namespace {
 
-std::wstring TrimControls(const std::wstring& s) {
-    size_t first = 0;
-    size_t last = s.size();
-    while (first < last && s[first] <= L' ')
-        ++first;
-    while (last > first && s[last - 1] <= L' ')
-        --last;
-    return s.substr(first, last - first);
-}
-
 // Upper case by the user's locale. CharUpperBuffW works in place, so positions in the
 // result are positions in the original text.
 std::wstring LocaleUpper(std::wstring s) {
@@ -37,7 +27,7 @@ std::wstring TString::Fetch(std::wstring& s, wchar_t sep) {
         s.erase(0, pos + 1);
     }
     if (sep == L' ')
-        s = TrimControls(s);
+        s = Trim(s);
     return field;
 }
 

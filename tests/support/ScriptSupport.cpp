@@ -6,22 +6,6 @@ namespace test {
 
 namespace {
 
-// Walks up from the test program's folder until Relative names an existing file.
-std::wstring FindUpwards(const std::wstring& Relative) {
-    wchar_t buffer[MAX_PATH];
-    GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    std::wstring folder(buffer);
-    for (;;) {
-        size_t slash = folder.find_last_of(L'\\');
-        if (slash == std::wstring::npos)
-            throw std::runtime_error("built program not found");
-        folder.resize(slash);
-        std::wstring candidate = folder + L"\\" + Relative;
-        if (GetFileAttributesW(candidate.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return candidate;
-    }
-}
-
 HMODULE LoadAsData(const std::wstring& Path) {
     HMODULE module = LoadLibraryExW(Path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!module)

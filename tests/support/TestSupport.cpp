@@ -20,19 +20,23 @@ std::wstring UniqueName(const std::wstring& Prefix) {
     return Prefix + id;
 }
 
-std::wstring HelperPath(const std::wstring& ExeName) {
+std::wstring FindUpwards(const std::wstring& Relative) {
     wchar_t buffer[MAX_PATH];
     GetModuleFileNameW(nullptr, buffer, MAX_PATH);
     std::wstring folder(buffer);
     for (;;) {
         size_t slash = folder.find_last_of(L'\\');
         if (slash == std::wstring::npos)
-            throw std::runtime_error("helpers folder not found");
+            throw std::runtime_error("not found above the test program: " + WideToUtf8(Relative));
         folder.resize(slash);
-        std::wstring candidate = folder + L"\\helpers\\" + ExeName;
+        std::wstring candidate = folder + L"\\" + Relative;
         if (GetFileAttributesW(candidate.c_str()) != INVALID_FILE_ATTRIBUTES)
             return candidate;
     }
+}
+
+std::wstring HelperPath(const std::wstring& ExeName) {
+    return FindUpwards(L"helpers\\" + ExeName);
 }
 
 TTempFolder::TTempFolder() {

@@ -9,6 +9,9 @@ namespace test {
 // A name no other test of the run uses: Prefix followed by a fresh GUID.
 std::wstring UniqueName(const std::wstring& Prefix);
 
+// Walks up from the test program's folder until Relative names an existing file there.
+std::wstring FindUpwards(const std::wstring& Relative);
+
 // Full path of a helper program built for the tests (tests/helpers).
 std::wstring HelperPath(const std::wstring& ExeName);
 
