@@ -323,18 +323,3 @@ void TMainForm::ProcessMessages() {
         DispatchMessageW(&msg);
     }
 }
-
-// The application's handler of errors that ended a run: an error box titled with the
-// application's title, the message ending in a full stop unless it ends in one already (or in
-// a character below it, such as ")" or a blank).
-void TMainForm::ShowApplicationError(const std::wstring& Message) {
-    std::wstring text = Message;
-    if (!text.empty() && text.back() > L'.')
-        text += L'.';
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring title = path;
-    title = title.substr(title.find_last_of(L'\\') + 1);
-    title = title.substr(0, title.rfind(L'.'));
-    MessageBoxW(FHandle, text.c_str(), title.c_str(), MB_OK | MB_ICONERROR);
-}

@@ -52,7 +52,6 @@ private:
     bool FormClose(); // false when the close is abandoned
     void FormDestroy();
     void RunUninstall();
-    void ShowApplicationError(const std::wstring& Message);
 
     HINSTANCE FInstance;
     HWND FHandle = nullptr;

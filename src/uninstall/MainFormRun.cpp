@@ -1,6 +1,7 @@
 // The main window's run: the "Uninstall" click and the restart on close.
 #include "logging/Logger.h"
 #include "sys/Procs.h"
+#include "uninstall/ApplicationError.h"
 #include "uninstall/Engine.h"
 #include "uninstall/MainForm.h"
 #include "uninstall/TrayRefresh.h"
@@ -20,7 +21,7 @@ void TMainForm::btn_UninstallClick() {
     SetFocus(btn_Cancel);
     SetCursor(previous);
     if (!failure.empty())
-        ShowApplicationError(failure);
+        ShowApplicationError(FHandle, failure);
 }
 
 void TMainForm::RunUninstall() {
@@ -44,7 +45,7 @@ bool TMainForm::FormClose() {
     try {
         Reboot(); // ends the process when the restart is accepted
     } catch (const std::exception& e) {
-        ShowApplicationError(ExceptionMessage(e));
+        ShowApplicationError(FHandle, ExceptionMessage(e));
         return false;
     }
 }

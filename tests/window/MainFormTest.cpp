@@ -2,6 +2,7 @@
 #include "support/TestSupport.h"
 #include "sys/ComInit.h"
 #include "sys/Procs.h"
+#include "uninstall/ApplicationError.h"
 #include "uninstall/MainForm.h"
 #include "uninstall/MainFormLayout.h"
 
@@ -39,6 +40,20 @@ BOOL CALLBACK FindControlProc(HWND wnd, LPARAM p) {
         return TRUE;
     f->Found = wnd;
     return FALSE;
+}
+
+TEST(ApplicationError, AFullStopEndsEveryMessageThatLacksOne) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"Disk full", L"Disk full."},
+        {L"LoadXml failed (Invalid version, expecting \"1.0\".)",
+         L"LoadXml failed (Invalid version, expecting \"1.0\".)"},
+        {L"Done.", L"Done."},
+        {L"Trailing blank ", L"Trailing blank "},
+        {L"Ends in a digit 5", L"Ends in a digit 5."},
+        {L"", L""},
+    };
+    for (const auto& [message, shown] : cases)
+        EXPECT_EQ(ApplicationErrorText(message), shown);
 }
 
 HWND Control(HWND Main, int Id) {
