@@ -15,7 +15,8 @@ target_compile_definitions(project_options INTERFACE
   BOOST_REGEX_STANDALONE)
 target_compile_options(project_options INTERFACE
   $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wpedantic -Werror=return-type>)
-target_link_options(project_options INTERFACE -static -static-libgcc -static-libstdc++)
+target_link_options(project_options INTERFACE -static -static-libgcc -static-libstdc++
+  $<$<CONFIG:Release>:-s>)
 
 # A static library of one source folder: every .cpp in it, so adding a file needs no edit here.
 function(add_folder_library name)
