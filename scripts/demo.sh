@@ -13,19 +13,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/bootstrap.sh"
 
 build=${BUILD_DIR:-$root/build}
-cmake --no-warn-unused-cli -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)" --target uninstall_demo procs_child ui_driver
-
-tmp=$(mktemp -d /tmp/uninstall-demo.XXXXXX)
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-. "$root/scripts/wine-prefix.sh"
-echo "Creating a private Wine prefix in $tmp ..."
-make_wine_prefix "$tmp" "$build"
+. "$root/scripts/build-lib.sh"
+build_project uninstall_demo procs_child ui_driver
+start_private_prefix uninstall-demo
 drive_c="$WINEPREFIX/drive_c"
 out="$root/out"
 mkdir -p "$out"

@@ -5,20 +5,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/bootstrap.sh"
 
 build=${BUILD_DIR:-$root/build}
-cmake --no-warn-unused-cli -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)"
-
-tmp=$(mktemp -d /tmp/uninstall-tests.XXXXXX)
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-. "$root/scripts/wine-prefix.sh"
-echo "Creating a private Wine prefix in $tmp ..."
-make_wine_prefix "$tmp" "$build"
-export UNINSTALL_TEST_SOURCE="$root"
+. "$root/scripts/build-lib.sh"
+build_project
+start_private_prefix uninstall-tests
 
 # The tests run with their current folder on B:, the build folder.
 cd "$build"

@@ -17,8 +17,10 @@ public:
     }
     constexpr uint8_t Byte() const { return FBits; }
     constexpr bool Contains(E e) const { return (FBits & Bit(e)) != 0; }
+    constexpr bool Empty() const { return FBits == 0; }
     void Include(E e) { FBits = static_cast<uint8_t>(FBits | Bit(e)); }
     void Exclude(E e) { FBits = static_cast<uint8_t>(FBits & ~Bit(e)); }
+    constexpr TByteSet operator+(TByteSet other) const { return FromByte(FBits | other.FBits); }
     constexpr bool operator==(const TByteSet& other) const = default;
 
 private:

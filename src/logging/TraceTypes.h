@@ -1,4 +1,6 @@
 #pragma once
+#include "logging/ByteSet.h"
+
 #include <cstdint>
 #include <string>
 
@@ -11,33 +13,7 @@ enum TTraceType : uint8_t {
 };
 
 // A set of trace types, bit n standing for enumerator n.
-class TTraceTypes {
-public:
-    constexpr TTraceTypes() = default;
-    constexpr TTraceTypes(std::initializer_list<TTraceType> types) {
-        for (auto t : types)
-            FBits = static_cast<uint8_t>(FBits | Bit(t));
-    }
-    static constexpr TTraceTypes FromByte(uint8_t bits) {
-        TTraceTypes s;
-        s.FBits = bits;
-        return s;
-    }
-
-    constexpr uint8_t Byte() const { return FBits; }
-    constexpr bool Contains(TTraceType t) const { return (FBits & Bit(t)) != 0; }
-    constexpr bool Empty() const { return FBits == 0; }
-    void Include(TTraceType t) { FBits = static_cast<uint8_t>(FBits | Bit(t)); }
-    void Exclude(TTraceType t) { FBits = static_cast<uint8_t>(FBits & ~Bit(t)); }
-    constexpr TTraceTypes operator+(TTraceTypes other) const {
-        return FromByte(FBits | other.FBits);
-    }
-    constexpr bool operator==(const TTraceTypes& other) const = default;
-
-private:
-    static constexpr uint8_t Bit(TTraceType t) { return static_cast<uint8_t>(1u << t); }
-    uint8_t FBits = 0;
-};
+using TTraceTypes = TByteSet<TTraceType>;
 
 // The four writable types: Information, Warning, Error, Debug.
 constexpr TTraceTypes AllWritableTraceTypes = TTraceTypes::FromByte(15);
