@@ -1,4 +1,5 @@
 #include "core/Exception.h"
+#include "core/Handle.h"
 #include "logging/Logger.h"
 #include "sys/Procs.h"
 
@@ -7,9 +8,8 @@ namespace {
 TExitWindowsFunc GExitWindows = ExitWindowsEx;
 
 void EnableShutdownPrivilege() {
-    // The token stays open: the process ends right after the restart request.
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+    TKernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Put()))
         DoException(L"OpenProcessToken failed (%s)", {LastErrorText()});
     TOKEN_PRIVILEGES privileges{};
     if (!LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid))
@@ -18,7 +18,7 @@ void EnableShutdownPrivilege() {
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     TOKEN_PRIVILEGES previous{};
     DWORD previousLength = 0;
-    if (!AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(previous), &previous,
+    if (!AdjustTokenPrivileges(token.Get(), FALSE, &privileges, sizeof(previous), &previous,
                                &previousLength))
         DoException(L"AdjustTokenPrivileges failed (%s)", {LastErrorText()});
 }

@@ -59,10 +59,9 @@ void TUninstallEngine::UninstallFile(const TXmlNode& Node) {
     std::wstring path;
     try {
         path = WithDelimiter(GetVariables().Replace(ScriptAttr::RequiredText(Node, L"Path")));
-        TMask mask(ScriptAttr::RequiredText(Node, L"Mask"));
         std::wstring maskText = ScriptAttr::RequiredText(Node, L"Mask");
         bool recursive = ScriptAttr::RequiredValueBool(Node, L"Recursive");
-        SearchFiles(path, mask, maskText, recursive);
+        SearchFiles(path, TMask(maskText), maskText, recursive);
     } catch (const std::exception& e) {
         DoErrorFmt(L"Uninstall folder \"%s\" failed (%s)", {path, ExceptionMessage(e)});
     }
