@@ -18,10 +18,38 @@ target_compile_options(project_options INTERFACE
 target_link_options(project_options INTERFACE -static -static-libgcc -static-libstdc++
   $<$<CONFIG:Release>:-s>)
 
-# A static library of one source folder: every .cpp in it, so adding a file needs no edit here.
+# Every library finds headers as "<layer>/<file>.h" through one include root in the build
+# folder, made of links to the source folders. The window's headers sit under a root of their
+# own that only the window library hands on, so a file outside the window and the program
+# entry that includes one fails to build.
+set(PROJECT_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include)
+set(UI_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include-ui)
+function(link_source_folder root relative)
+  get_filename_component(parent ${root}/${relative} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  if(NOT EXISTS ${root}/${relative})
+    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${relative} ${root}/${relative} SYMBOLIC)
+  endif()
+endfunction()
+foreach(folder core logging sys env uninstall/script uninstall/engine uninstall/steps)
+  link_source_folder(${PROJECT_INCLUDE_DIR} ${folder})
+endforeach()
+link_source_folder(${UI_INCLUDE_DIR} uninstall/ui)
+
+# add_folder_library(NAME [FOLDER dir] [INCLUDE_ROOT dir] [DEPENDS targets...] [LIBS libs...])
+# A static library of one source folder (FOLDER, relative to the current one; the current one
+# when not given): every .cpp in it, so adding a file needs no edit here. INCLUDE_ROOT replaces
+# the common include root.
 function(add_folder_library name)
-  cmake_parse_arguments(ARG "" "" "DEPENDS;LIBS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  cmake_parse_arguments(ARG "" "FOLDER;INCLUDE_ROOT" "DEPENDS;LIBS" ${ARGN})
+  set(folder ${CMAKE_CURRENT_SOURCE_DIR})
+  if(ARG_FOLDER)
+    set(folder ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_FOLDER})
+  endif()
+  if(NOT ARG_INCLUDE_ROOT)
+    set(ARG_INCLUDE_ROOT ${PROJECT_INCLUDE_DIR})
+  endif()
+  file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
   if(sources)
     add_library(${name} STATIC ${sources})
     set(scope PUBLIC)
@@ -29,6 +57,6 @@ function(add_folder_library name)
     add_library(${name} INTERFACE)
     set(scope INTERFACE)
   endif()
-  target_include_directories(${name} ${scope} ${CMAKE_SOURCE_DIR}/src)
+  target_include_directories(${name} ${scope} ${ARG_INCLUDE_ROOT})
   target_link_libraries(${name} ${scope} project_options ${ARG_DEPENDS} ${ARG_LIBS})
 endfunction()

@@ -18,9 +18,9 @@ function(add_uninstall_variant target)
   set_source_files_properties(${script_rc} PROPERTIES OBJECT_DEPENDS ${script})
   file(GLOB resource_scripts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.rc)
 
-  add_executable(${target} WIN32 ${CMAKE_SOURCE_DIR}/src/uninstall/Main.cpp ${script_rc}
+  add_executable(${target} WIN32 ${CMAKE_SOURCE_DIR}/src/uninstall/app/Main.cpp ${script_rc}
                  ${resource_scripts})
-  target_link_libraries(${target} PRIVATE engine)
+  target_link_libraries(${target} PRIVATE ui)
   target_link_options(${target} PRIVATE -municode)
   # Files named by res/*.rc are found relative to res/.
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/res)

@@ -4,7 +4,7 @@
 #include "core/Text.h"
 #include "env/Settings.h"
 #include "logging/Logger.h"
-#include "logging/ProcessInfo.h"
+#include "logging/support/ProcessInfo.h"
 #include "sys/Procs.h"
 #include "sys/Registry.h"
 #include "sys/StrUtils.h"

@@ -1,16 +1,15 @@
 #include "logging/Logger.h"
-#include "logging/LoggerBase.h"
-#include "logging/ProcessInfo.h"
+#include "logging/base/LoggerBase.h"
+#include "logging/support/ProcessInfo.h"
 
 #include <memory>
 
 namespace {
 
-// The unit's process-wide state. Members are destroyed in reverse order: the logger, then
-// the internal event logger, then the lock.
+// The unit's process-wide state. It takes the lock first, so that the lock and the internal
+// event logger are created before the logger and destroyed after it.
 struct TLoggerUnit {
-    std::recursive_mutex Lock;
-    std::unique_ptr<TEventLogger> EventLogger;
+    TLoggerUnit() { LoggerLock(); }
     std::unique_ptr<TNvLogger> Instance;
 };
 
@@ -23,20 +22,6 @@ TLoggerUnit& Unit() {
 [[maybe_unused]] const TLoggerUnit& UnitAtStart = Unit();
 // Every program that traces carries the base logger as well.
 [[maybe_unused]] const TNxLogger& BaseLoggerAtStart = GetBaseLogger();
-
-void Report(WORD eventType, const std::wstring& format, const TVarRecs& args) noexcept {
-    try {
-        std::lock_guard<std::recursive_mutex> lock(LoggerLock());
-        std::wstring text;
-        try {
-            text = Format(format, args);
-        } catch (const std::exception&) {
-            text = format; // a report that does not format is still worth reading
-        }
-        GetEventLogger().Log(eventType, text);
-    } catch (...) {
-    }
-}
 
 } // namespace
 
@@ -128,29 +113,4 @@ TNvLogger& GetLogger() {
     if (!instance)
         instance = std::make_unique<TNvLogger>();
     return *instance;
-}
-
-std::recursive_mutex& LoggerLock() {
-    return Unit().Lock;
-}
-
-void ReportError(const std::wstring& format, const TVarRecs& args) {
-    Report(EVENTLOG_ERROR_TYPE, format, args);
-}
-
-void ReportWarning(const std::wstring& format, const TVarRecs& args) {
-    Report(EVENTLOG_WARNING_TYPE, format, args);
-}
-
-TEventLogger& GetEventLogger() {
-    std::lock_guard<std::recursive_mutex> lock(LoggerLock());
-    auto& eventLogger = Unit().EventLogger;
-    if (!eventLogger)
-        eventLogger = std::make_unique<TEventLogger>(ProcessInfo::ExeFileName());
-    return *eventLogger;
-}
-
-void ResetEventLogger() {
-    std::lock_guard<std::recursive_mutex> lock(LoggerLock());
-    Unit().EventLogger.reset();
 }

@@ -1,12 +1,12 @@
 #pragma once
 #include "core/Format.h"
-#include "logging/EventLogger.h"
-#include "logging/LoggerError.h"
-#include "logging/NorvaAppenderDbMon.h"
-#include "logging/NorvaAppenderEventViewer.h"
-#include "logging/NorvaAppenderTextFile.h"
-#include "logging/NxLogger.h"
-#include "logging/TraceTypes.h"
+#include "logging/support/LoggerError.h"
+#include "logging/support/Report.h"
+#include "logging/appenders/NorvaAppenderDbMon.h"
+#include "logging/appenders/NorvaAppenderEventViewer.h"
+#include "logging/appenders/NorvaAppenderTextFile.h"
+#include "logging/base/NxLogger.h"
+#include "logging/appenders/TraceTypes.h"
 
 #include <atomic>
 #include <memory>
@@ -63,14 +63,3 @@ private:
 
 // The one logger of the process, created on first use.
 TNvLogger& GetLogger();
-
-// Guards creation of the logger, the text files and the internal event logger. Re-entrant.
-std::recursive_mutex& LoggerLock();
-
-// The framework's reports about itself, to the event log under the executable's file name.
-// They never raise.
-void ReportError(const std::wstring& format, const TVarRecs& args);
-void ReportWarning(const std::wstring& format, const TVarRecs& args);
-TEventLogger& GetEventLogger();
-// Lets the next report start a fresh internal event logger.
-void ResetEventLogger();

@@ -1,5 +1,5 @@
 #pragma once
-#include "logging/NxLogAppender.h"
+#include "logging/base/NxLogAppender.h"
 
 #include <functional>
 #include <mutex>

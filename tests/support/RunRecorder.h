@@ -1,7 +1,7 @@
 #pragma once
 #include "logging/Logger.h"
-#include "logging/NxLogAppender.h"
-#include "uninstall/UninstallView.h"
+#include "logging/base/NxLogAppender.h"
+#include "uninstall/engine/UninstallView.h"
 
 #include <string>
 #include <vector>

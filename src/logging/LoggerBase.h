@@ -1,6 +1,0 @@
-#pragma once
-#include "logging/NxLogger.h"
-
-// The process-wide base logger: current level NXLL_INFO and one TNxLogAppenderFile writing
-// beside the executable. Created with the process, destroyed at its end.
-TNxLogger& GetBaseLogger();

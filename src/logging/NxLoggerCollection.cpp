@@ -1,5 +1,0 @@
-#include "logging/NxLoggerCollection.h"
-
-TNxLoggerCollectionItem& TNxLoggerCollection::Add(TNxLogAppender* aAppender) {
-    return fItems.emplace_back(aAppender);
-}

@@ -1,0 +1,86 @@
+#pragma once
+#include "core/Format.h"
+#include "core/Object.h"
+#include "sys/MsXml.h"
+#include "uninstall/script/Mask.h"
+#include "uninstall/engine/UninstallView.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The computer name of the developers' workstation, on which nothing is deleted.
+inline constexpr wchar_t DeveloperWorkstationName[] = L"TLV-DEVWS-01";
+
+// Loads the built-in uninstall script and carries it out, reporting through a view. Needs COM
+// on the calling thread (TComInit) for the whole life of FXml. Its trace lines carry the main
+// window's name, which owns it.
+class TUninstallEngine : public TObject {
+public:
+    // ScriptModule holds the "UNINSTALL" resource; none means the running executable.
+    explicit TUninstallEngine(IUninstallView& View, HMODULE ScriptModule = nullptr);
+    ~TUninstallEngine() override;
+
+    std::wstring ClassName() const override { return L"TMainForm"; }
+
+    // Reads and checks the script; raises "LoadXml failed (<reason>)".
+    void LoadXml();
+    // Runs the groups in document order; an error that reaches it ends the run.
+    void RunScript();
+
+    // Shows Text in status line 1 (emptying line 2) or line 2, traces it, pumps messages and
+    // pauses for FDelay.
+    void SetStatus(int Kind, const std::wstring& Text);
+    void DoError(const std::wstring& Text);
+    // A format that does not fit Args is shown as it stands.
+    void DoErrorFmt(const std::wstring& Fmt, const TVarRecs& Args);
+
+    uint32_t Delay() const { return FDelay; }
+    const std::vector<std::wstring>& LockedFiles() const { return FLockedFiles; }
+    const TXmlDocument* Xml() const { return FXml.get(); }
+
+    // Element handlers, one source file per family of steps (FolderSteps.cpp, ...). Those of
+    // the families not built yet live in PendingSteps.cpp and raise an error naming
+    // themselves. Virtual so that a test can stand in for a family it does not exercise.
+    virtual void ExecuteCommand(const TXmlNode& Node);
+    virtual void UninstallAppPathValue(const TXmlNode& Node);
+    virtual void UninstallPath(const TXmlNode& Node);
+    virtual void UninstallProcess(const TXmlNode& Node);
+    virtual void UninstallService(const TXmlNode& Node);
+    virtual void UninstallComObject(const TXmlNode& Node);
+    virtual void UninstallShare(const TXmlNode& Node);
+    virtual void UninstallShortcut(const TXmlNode& Node);
+    virtual void UninstallFolder(const TXmlNode& Node);
+    virtual void UninstallFile(const TXmlNode& Node);
+    virtual void UninstallRegistryKey(const TXmlNode& Node);
+    // Handles the whole Profiles group, status text included.
+    virtual void UninstallProfiles(const TXmlNode& Group);
+
+    // After the run: schedules what could not be deleted for deletion at the next restart.
+    void DeleteLockedFiles();
+
+    // On the developers' own machine the folder and file steps delete nothing. Tests name the
+    // computer they run on to see that.
+    void SetDeveloperWorkstation(const std::wstring& Name) { FDeveloperWorkstation = Name; }
+
+protected:
+    uint32_t FDelay = 0;
+    std::vector<std::wstring> FLockedFiles;
+    std::unique_ptr<TXmlDocument> FXml;
+
+private:
+    bool OnDeveloperWorkstation(const std::wstring& Computer) const;
+    void SearchFiles(const std::wstring& Folder, const TMask& Mask, const std::wstring& MaskText,
+                     bool Recursive);
+    void DeleteMatchingFile(const std::wstring& Full);
+
+    void ReadDelay(const TXmlNode& Root);
+    void RunGroup(const TXmlNode& Group);
+
+    IUninstallView& FView;
+    std::wstring FDeveloperWorkstation = DeveloperWorkstationName;
+    HMODULE FScriptModule;
+};

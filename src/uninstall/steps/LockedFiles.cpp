@@ -1,0 +1,62 @@
+#include "uninstall/steps/LockedFiles.h"
+#include "logging/Logger.h"
+#include "sys/FileSystem.h"
+#include "sys/Procs.h"
+#include "sys/ProtectedFolders.h"
+
+#include <set>
+
+namespace {
+
+// Folder names sorted without regard to letter case; a name equal to one held is dropped.
+struct TNoCaseLess {
+    bool operator()(const std::wstring& a, const std::wstring& b) const {
+        return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                    static_cast<int>(b.size()), TRUE) == CSTR_LESS_THAN;
+    }
+};
+
+// The folder part of a file path; a drive root keeps its delimiter ("C:\").
+std::wstring FolderOf(const std::wstring& path) {
+    size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos)
+        return {};
+    return slash <= 2 ? path.substr(0, slash + 1) : path.substr(0, slash);
+}
+
+void Schedule(const TObject* Sender, const std::wstring& path) {
+    if (IsProtectedFolder(path)) {
+        GetLogger().Write(Sender, L"..%s is protected, not scheduled", {path}, ttInformation);
+        return;
+    }
+    GetLogger().Write(Sender, L"..MoveFileEx(%s)", {path}, ttInformation);
+    FileSystem::DeleteAtRestart(path); // a failure changes nothing for the user
+}
+
+} // namespace
+
+void DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>& FLockedFiles) {
+    GetLogger().Write(Sender, L"DeleteLockedFiles (%d)", {static_cast<int>(FLockedFiles.size())},
+                      ttInformation);
+    std::set<std::wstring, TNoCaseLess> folders;
+    for (const auto& entry : FLockedFiles) {
+        Schedule(Sender, entry);
+        if (FileSystem::FolderExists(entry)) {
+            folders.insert(entry);
+        } else {
+            std::wstring folder = FolderOf(entry);
+            if (folder.size() > 3)
+                folders.insert(folder);
+        }
+    }
+    // The deeper folder sorts after its parent, so going backwards schedules it first.
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+        std::wstring d = *it;
+        Schedule(Sender, d);
+        while (d.size() > 3) {
+            d = ParentFolder(d);
+            if (d.size() > 3)
+                Schedule(Sender, d);
+        }
+    }
+}

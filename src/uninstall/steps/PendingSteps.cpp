@@ -1,0 +1,43 @@
+// Element handlers of the step families not built yet. Each raises an error naming itself, so
+// a script that reaches one never passes for done; a family's own file replaces its entries.
+#include "core/Exception.h"
+#include "uninstall/engine/Engine.h"
+
+namespace {
+
+[[noreturn]] void NotBuilt(const wchar_t* Handler) {
+    throw Exception(std::wstring(L"Step ") + Handler + L" is not available in this build");
+}
+
+} // namespace
+
+void TUninstallEngine::ExecuteCommand(const TXmlNode&) {
+    NotBuilt(L"ExecuteCommand");
+}
+void TUninstallEngine::UninstallAppPathValue(const TXmlNode&) {
+    NotBuilt(L"UninstallAppPathValue");
+}
+void TUninstallEngine::UninstallPath(const TXmlNode&) {
+    NotBuilt(L"UninstallPath");
+}
+void TUninstallEngine::UninstallProcess(const TXmlNode&) {
+    NotBuilt(L"UninstallProcess");
+}
+void TUninstallEngine::UninstallService(const TXmlNode&) {
+    NotBuilt(L"UninstallService");
+}
+void TUninstallEngine::UninstallComObject(const TXmlNode&) {
+    NotBuilt(L"UninstallComObject");
+}
+void TUninstallEngine::UninstallShare(const TXmlNode&) {
+    NotBuilt(L"UninstallShare");
+}
+void TUninstallEngine::UninstallShortcut(const TXmlNode&) {
+    NotBuilt(L"UninstallShortcut");
+}
+void TUninstallEngine::UninstallRegistryKey(const TXmlNode&) {
+    NotBuilt(L"UninstallRegistryKey");
+}
+void TUninstallEngine::UninstallProfiles(const TXmlNode&) {
+    NotBuilt(L"UninstallProfiles");
+}

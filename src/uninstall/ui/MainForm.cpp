@@ -1,0 +1,325 @@
+#include "uninstall/ui/MainForm.h"
+#include "logging/Logger.h"
+#include "uninstall/engine/Engine.h"
+#include "uninstall/ui/MainFormLayout.h"
+
+#include <commctrl.h>
+
+namespace L = MainFormLayout;
+
+namespace {
+
+const wchar_t* const MainFormClass = L"TMainForm";
+const wchar_t* const PanelClass = L"TPanel";
+const wchar_t* const Caption = L"Talveno Connect - Uninstall";
+
+HFONT MakeFont(int PixelHeight, bool Bold) {
+    LOGFONTW lf = {};
+    lf.lfHeight = -PixelHeight;
+    lf.lfWeight = Bold ? FW_BOLD : FW_NORMAL;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    wcscpy(lf.lfFaceName, L"Tahoma");
+    return CreateFontIndirectW(&lf);
+}
+
+void RegisterClasses(HINSTANCE Instance) {
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    WNDCLASSW wc = {};
+    wc.hInstance = Instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpfnWndProc = DefWindowProcW; // replaced per window on creation
+    wc.lpszClassName = MainFormClass;
+    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    RegisterClassW(&wc);
+    wc.lpszClassName = PanelClass;
+    wc.hIcon = nullptr;
+    RegisterClassW(&wc);
+}
+
+} // namespace
+
+TMainForm::TMainForm(HINSTANCE Instance)
+    : FInstance(Instance), FEngine(std::make_unique<TUninstallEngine>(*this)) {
+    RegisterClasses(Instance);
+    HDC screen = GetDC(nullptr);
+    FDpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    FFont = MakeFont(Scale(11), false);
+    FTitleFont = MakeFont(Scale(15), true);
+    FStatusFont = MakeFont(Scale(13), false);
+    FWhite = CreateSolidBrush(RGB(255, 255, 255));
+
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
+    const DWORD exStyle = WS_EX_CONTROLPARENT;
+    RECT outer = {0, 0, Scale(L::ClientWidth), Scale(L::ClientHeight)};
+    AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+    FHandle =
+        CreateWindowExW(exStyle, MainFormClass, Caption, style, 0, 0, outer.right - outer.left,
+                        outer.bottom - outer.top, nullptr, nullptr, Instance, nullptr);
+    SetWindowLongPtrW(FHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
+    SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
+    CreateControls();
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    if (FHandle)
+        DestroyWindow(FHandle);
+    for (HGDIOBJ object : {static_cast<HGDIOBJ>(FFont), static_cast<HGDIOBJ>(FTitleFont),
+                           static_cast<HGDIOBJ>(FStatusFont), static_cast<HGDIOBJ>(FWhite)})
+        if (object)
+            DeleteObject(object);
+}
+
+int TMainForm::Scale(int Value) const {
+    return MulDiv(Value, FDpi, 96);
+}
+
+RECT TMainForm::Scale(RECT Value) const {
+    return {Scale(Value.left), Scale(Value.top), Scale(Value.right), Scale(Value.bottom)};
+}
+
+HWND TMainForm::Panel(int Id, HWND Parent, RECT Bounds) {
+    HWND panel = CreateWindowExW(
+        WS_EX_CONTROLPARENT, PanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, Bounds.left,
+        Bounds.top, Bounds.right - Bounds.left, Bounds.bottom - Bounds.top, Parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)), FInstance, nullptr);
+    SetWindowLongPtrW(panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(panel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PanelProc));
+    SendMessageW(panel, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
+    return panel;
+}
+
+HWND TMainForm::Control(const wchar_t* Class, const wchar_t* Text, DWORD Style, int Id, HWND Parent,
+                        RECT Bounds, HFONT Font) {
+    RECT r = Scale(Bounds);
+    HWND control = CreateWindowExW(
+        0, Class, Text, WS_CHILD | Style, r.left, r.top, r.right - r.left, r.bottom - r.top, Parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)), FInstance, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font), FALSE);
+    return control;
+}
+
+// A label as wide as its text, at its place.
+static RECT AutoSize(HWND Parent, HFONT Font, const std::wstring& Text, POINT At, int Dpi) {
+    HDC dc = GetDC(Parent);
+    HGDIOBJ old = SelectObject(dc, Font);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32W(dc, Text.c_str(), static_cast<int>(Text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(Parent, dc);
+    // Back to 96 dots per inch: Control scales the whole rectangle again.
+    return {At.x, At.y, At.x + MulDiv(size.cx, 96, Dpi) + 1, At.y + MulDiv(size.cy, 96, Dpi)};
+}
+
+void TMainForm::CreateControls() {
+    const int width = Scale(L::ClientWidth), height = Scale(L::ClientHeight);
+    const int buttons = Scale(L::ButtonsHeight), left = Scale(L::LeftWidth);
+    im_Left = Panel(idImLeft, FHandle, {0, 0, left, height - buttons});
+    pn_Buttons = Panel(idPnButtons, FHandle, {0, height - buttons, width, height});
+    pn_ClientArea = Panel(idPnClientArea, FHandle, {left, 0, width, height - buttons});
+
+    ShadowLabel = std::make_unique<TNorvaShadowLabel>(pn_Buttons);
+    ShadowLabel->SetBounds(0, buttons - Scale(L::ShadowLabelHeight), width,
+                           Scale(L::ShadowLabelHeight));
+    ShadowLabel->SetAlignment(taLeftJustify);
+    ShadowLabel->SetIndent(Scale(10));
+    ShadowLabel->SetText(L"Talveno Connect");
+    ShadowLabel->SetStyle(bsLowered);
+
+    btn_Uninstall = Control(L"BUTTON", L"Uninstall", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                            idBtnUninstall, pn_Buttons, L::BtnUninstall, FFont);
+    btn_Cancel = Control(L"BUTTON", L"Close", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, idBtnCancel,
+                         pn_Buttons, L::BtnCancel, FFont);
+
+    const std::wstring title = L"Welcome to the Uninstall Talveno Connect program.";
+    const std::wstring ready = L"Click \"Uninstall\" to remove Talveno Connect.";
+    st_Title =
+        Control(L"STATIC", title.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, idStTitle,
+                pn_ClientArea, AutoSize(FHandle, FTitleFont, title, L::Title, FDpi), FTitleFont);
+    // Status line 1 takes the width of the client area: its text changes during the run.
+    RECT status1 = {L::Status1.x, L::Status1.y, L::ClientWidth - L::LeftWidth - 8,
+                    L::Status1.y + 17};
+    st_Status_1 = Control(L"STATIC", ready.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, idStStatus1,
+                          pn_ClientArea, status1, FStatusFont);
+    st_Status_2 = Control(L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW, idStStatus2, pn_ClientArea,
+                          L::Status2, FFont);
+    ErrorLog = Control(L"EDIT", L"",
+                       WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                           ES_AUTOHSCROLL | ES_READONLY,
+                       idErrorLog, pn_ClientArea, L::ErrorLog, FFont);
+    cb_Restart = Control(L"BUTTON", L"Restart computer", WS_TABSTOP | BS_AUTOCHECKBOX, idCbRestart,
+                         pn_ClientArea, L::CbRestart, FFont);
+}
+
+LRESULT CALLBACK TMainForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto form = reinterpret_cast<TMainForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form)
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return form->Handle(msg, wParam, lParam);
+}
+
+// Panels paint their pictures and caption and pass everything else to the window.
+LRESULT CALLBACK TMainForm::PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto form = reinterpret_cast<TMainForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        form->PaintPanel(hwnd, dc);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_COMMAND:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_DRAWITEM:
+        return SendMessageW(form->FHandle, msg, wParam, lParam);
+    default:
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+void TMainForm::PaintPanel(HWND Panel, HDC dc) {
+    if (Panel == im_Left) {
+        RECT client;
+        GetClientRect(Panel, &client);
+        if (Image1.Loaded()) {
+            // Scaled down proportionally to the panel's width, from the top.
+            int h = MulDiv(client.right, Image1.Height(), Image1.Width());
+            Image1.Draw(dc, {0, 0, client.right, h});
+        }
+        Image2.Draw(dc, Scale(L::Logo));
+    } else if (Panel == pn_Buttons) {
+        HGDIOBJ old = SelectObject(dc, FFont);
+        ShadowLabel->Paint(dc);
+        SelectObject(dc, old);
+    }
+}
+
+LRESULT TMainForm::Handle(UINT Msg, WPARAM wParam, LPARAM lParam) {
+    switch (Msg) {
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 0) {
+            if (LOWORD(wParam) == idBtnUninstall) {
+                btn_UninstallClick();
+                return 0;
+            }
+            if (LOWORD(wParam) == idBtnCancel) {
+                btn_CancelClick();
+                return 0;
+            }
+        }
+        break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
+        return reinterpret_cast<LRESULT>(FWhite);
+    case WM_DRAWITEM: {
+        auto item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlID != idStStatus2)
+            break;
+        DrawStatus2(*item);
+        return TRUE;
+    }
+    case WM_CLOSE:
+        if (FormClose())
+            DestroyWindow(FHandle);
+        return 0;
+    case WM_DESTROY:
+        FormDestroy();
+        FHandle = nullptr;
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(FHandle, Msg, wParam, lParam);
+}
+
+int TMainForm::Run(int Show) {
+    ShowWindow(FHandle, Show);
+    UpdateWindow(FHandle);
+    SetFocus(btn_Uninstall);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (FHandle && IsDialogMessageW(FHandle, &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+// Status line 2 wraps words; a text that does not fit, such as a long path, is shortened with
+// an ellipsis in the middle instead.
+void TMainForm::DrawStatus2(const DRAWITEMSTRUCT& Item) {
+    wchar_t buffer[1024] = {};
+    GetWindowTextW(Item.hwndItem, buffer, 1024);
+    HDC dc = Item.hDC;
+    RECT area = Item.rcItem;
+    FillRect(dc, &area, FWhite);
+    HGDIOBJ oldFont = SelectObject(dc, FFont);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    const UINT common = DT_LEFT | DT_NOPREFIX;
+    RECT need = area;
+    DrawTextW(dc, buffer, -1, &need, common | DT_WORDBREAK | DT_CALCRECT);
+    bool fits = need.bottom <= area.bottom && need.right <= area.right;
+    DrawTextW(dc, buffer, -1, &area,
+              fits ? common | DT_WORDBREAK : common | DT_SINGLELINE | DT_PATH_ELLIPSIS);
+    SelectObject(dc, oldFont);
+}
+
+void TMainForm::FormCreate() {
+    GetLogger().Write(this, L"FormCreate()", ttInformation);
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT outer;
+    GetWindowRect(FHandle, &outer);
+    POINT at = MainFormPosition({work.right - work.left, work.bottom - work.top},
+                                {outer.right - outer.left, outer.bottom - outer.top});
+    SetWindowPos(FHandle, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowStatus(2, L"");
+}
+
+void TMainForm::btn_CancelClick() {
+    GetLogger().Write(this, L"btn_CancelClick()", ttInformation);
+    PostMessageW(FHandle, WM_CLOSE, 0, 0);
+}
+
+void TMainForm::FormDestroy() {
+    GetLogger().Write(this, L"FormDestroy()", ttInformation);
+}
+
+void TMainForm::ShowStatus(int Line, const std::wstring& Text) {
+    SetWindowTextW(Line == 1 ? st_Status_1 : st_Status_2, Text.c_str());
+}
+
+void TMainForm::AddErrorLine(const std::wstring& Text) {
+    ShowWindow(ErrorLog, SW_SHOW);
+    int end = GetWindowTextLengthW(ErrorLog);
+    std::wstring line = (end > 0 ? L"\r\n" : L"") + Text;
+    SendMessageW(ErrorLog, EM_SETSEL, end, end);
+    SendMessageW(ErrorLog, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+void TMainForm::ProcessMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (FHandle && IsDialogMessageW(FHandle, &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}

@@ -1,0 +1,70 @@
+#pragma once
+#include "core/Object.h"
+#include "uninstall/ui/Pictures.h"
+#include "uninstall/ui/ShadowLabel.h"
+#include "uninstall/engine/UninstallView.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+class TUninstallEngine;
+
+// The uninstaller's one window: welcome texts, "Uninstall" and "Close", two status lines, the
+// error list and the restart offer. It owns the engine that runs the script and shows what
+// the engine reports.
+class TMainForm : public TObject, public IUninstallView {
+public:
+    explicit TMainForm(HINSTANCE Instance);
+    ~TMainForm() override;
+    TMainForm(const TMainForm&) = delete;
+    TMainForm& operator=(const TMainForm&) = delete;
+
+    std::wstring ClassName() const override { return L"TMainForm"; }
+    HWND Handle() const { return FHandle; }
+
+    // Runs until the window has closed.
+    int Run(int Show);
+
+    // The view the engine reports through.
+    void ShowStatus(int Line, const std::wstring& Text) override;
+    void AddErrorLine(const std::wstring& Text) override;
+    void ProcessMessages() override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK PanelProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT Handle(UINT Msg, WPARAM wParam, LPARAM lParam);
+
+    void CreateControls();
+    HWND Panel(int Id, HWND Parent, RECT Bounds);
+    HWND Control(const wchar_t* Class, const wchar_t* Text, DWORD Style, int Id, HWND Parent,
+                 RECT Bounds, HFONT Font);
+    int Scale(int Value) const;
+    RECT Scale(RECT Value) const;
+    void PaintPanel(HWND Panel, HDC dc);
+    void DrawStatus2(const DRAWITEMSTRUCT& Item);
+
+    void FormCreate();
+    void btn_UninstallClick();
+    void btn_CancelClick();
+    bool FormClose(); // false when the close is abandoned
+    void FormDestroy();
+    void RunUninstall();
+
+    HINSTANCE FInstance;
+    HWND FHandle = nullptr;
+    HWND im_Left = nullptr, pn_Buttons = nullptr, pn_ClientArea = nullptr;
+    HWND btn_Uninstall = nullptr, btn_Cancel = nullptr;
+    HWND st_Title = nullptr, st_Status_1 = nullptr, st_Status_2 = nullptr;
+    HWND ErrorLog = nullptr, cb_Restart = nullptr;
+    std::unique_ptr<TNorvaShadowLabel> ShadowLabel;
+    TGdiPlus FGdiPlus;
+    TPicture Image1{L"BANNER"};
+    TPicture Image2{L"LOGO"};
+    HFONT FFont = nullptr, FTitleFont = nullptr, FStatusFont = nullptr;
+    HBRUSH FWhite = nullptr;
+    int FDpi = 96;
+    std::unique_ptr<TUninstallEngine> FEngine;
+};

@@ -1,0 +1,51 @@
+// The main window's run: the "Uninstall" click and the restart on close.
+#include "logging/Logger.h"
+#include "sys/Procs.h"
+#include "uninstall/ui/ApplicationError.h"
+#include "uninstall/engine/Engine.h"
+#include "uninstall/ui/MainForm.h"
+#include "uninstall/ui/TrayRefresh.h"
+
+void TMainForm::btn_UninstallClick() {
+    GetLogger().Write(this, L"btn_UninstallClick()", ttInformation);
+    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    std::wstring failure;
+    try {
+        EnableWindow(btn_Uninstall, FALSE);
+        EnableWindow(btn_Cancel, FALSE);
+        RunUninstall();
+    } catch (const std::exception& e) {
+        failure = ExceptionMessage(e);
+    }
+    EnableWindow(btn_Cancel, TRUE);
+    SetFocus(btn_Cancel);
+    SetCursor(previous);
+    if (!failure.empty())
+        ShowApplicationError(FHandle, failure);
+}
+
+void TMainForm::RunUninstall() {
+    FEngine->LoadXml();
+    FEngine->RunScript();
+    RefreshTrayIcon(this);
+    FEngine->SetStatus(1, L"Uninstallation done.");
+    FEngine->SetStatus(2, L"");
+    if (!FEngine->LockedFiles().empty()) {
+        FEngine->SetStatus(2, L"The computer must be restarted to complete the uninstallation.");
+        SendMessageW(cb_Restart, BM_SETCHECK, BST_CHECKED, 0);
+        ShowWindow(cb_Restart, SW_SHOW);
+        FEngine->DeleteLockedFiles();
+    }
+}
+
+bool TMainForm::FormClose() {
+    GetLogger().Write(this, L"FormClose()", ttInformation);
+    if (SendMessageW(cb_Restart, BM_GETCHECK, 0, 0) != BST_CHECKED)
+        return true;
+    try {
+        Reboot(); // ends the process when the restart is accepted
+    } catch (const std::exception& e) {
+        ShowApplicationError(FHandle, ExceptionMessage(e));
+        return false;
+    }
+}

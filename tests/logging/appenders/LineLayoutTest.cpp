@@ -1,0 +1,145 @@
+#include "core/Text.h"
+#include "logging/LoggingFixtures.h"
+#include "logging/appenders/ModuleInfo.h"
+#include "logging/appenders/NorvaAppenderDbMon.h"
+#include "logging/appenders/NorvaAppenderEventViewer.h"
+#include "logging/appenders/NorvaAppenderTextFile.h"
+#include "logging/support/ProcessInfo.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TNxLoggerMessage Message(TNxLoggerLevel level, const std::wstring& module, const std::wstring& text,
+                         const Exception* e = nullptr) {
+    TNxLoggerMessage m(L"app", L"1", L"u", level, module, text, L"none", L"", L"4242", e);
+    m.setLogTimestamp(test::DateTimeOf(2024, 1, 31, 14, 3, 27));
+    return m;
+}
+
+std::wstring Host() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    GetComputerNameW(name, &size);
+    return name;
+}
+
+TEST(LineLayout, PrefixColumnsAndSeparators) {
+    const std::wstring pid = std::to_wstring(GetCurrentProcessId());
+    const std::wstring all = L"W|2024-01-31|14:03:27|" + pid + L"|4242|" + Host() + L"|" +
+                             ProcessInfo::ExeFileName() + L"|TMainForm|text|";
+    struct {
+        TPrefixes Prefixes;
+        const wchar_t* Separator;
+        TNxLoggerLevel Level;
+        const wchar_t* Module;
+        const wchar_t* Text;
+        std::wstring Expected;
+    } cases[] = {
+        {{pfxTime},
+         L"|",
+         NXLL_INFO,
+         L"TMainForm",
+         L"UninstallFolder()",
+         L"I|14:03:27|TMainForm|UninstallFolder()|"},
+        {{pfxTime, pfxThreadID},
+         L"|",
+         NXLL_INFO,
+         L"TMainForm",
+         L"UninstallFolder()",
+         L"I|14:03:27|4242|TMainForm|UninstallFolder()|"},
+        {{pfxDate, pfxTime, pfxProcID, pfxThreadID, pfxHost, pfxAppName},
+         L"|",
+         NXLL_WARN,
+         L"TMainForm",
+         L"text",
+         all},
+        {{pfxTime}, L"|", NXLL_ERROR, L"", L"x", L"E|14:03:27||x|"},
+        {{pfxTime},
+         L" - ",
+         NXLL_INFO,
+         L"TMainForm",
+         L"UninstallFolder()",
+         L"I - 14:03:27 - TMainForm - UninstallFolder() - "},
+        {{}, L"|", NXLL_DEBUG, L"M", L"a|b\r\nc", L"D|M|a|b\r\nc|"},
+        {{pfxProcID}, L"", NXLL_TRACE, L"M", L"t", L"T" + pid + L"Mt"},
+        {{}, L";", NXLL_FATAL, L"", L"", L"F;;;"},
+    };
+    TNorvaAppenderDbMon appender;
+    appender.SetDateFormat(L"yyyy-mm-dd");
+    appender.SetTimeFormat(L"HH:mm:ss");
+    TNorvaFormater formater(appender);
+    for (const auto& c : cases) {
+        appender.SetPrefixes(c.Prefixes);
+        appender.SetSeparator(c.Separator);
+        EXPECT_EQ(formater.formatMessage(Message(c.Level, c.Module, c.Text)), c.Expected);
+    }
+    Exception e(L"boom");
+    appender.SetPrefixes({});
+    EXPECT_EQ(formater.formatMessage(Message(NXLL_ERROR, L"M", L"x", &e)), L"E;M;x;");
+    appender.SetSeperator(L"|");
+    EXPECT_EQ(formater.formatMessage(Message(NXLL_ERROR, L"M", L"x", &e)), L"E|M|x|");
+}
+
+TEST(LineLayout, DefaultsComeFromTheUsersRegionalFormats) {
+    TNorvaAppenderDbMon appender;
+    EXPECT_EQ(appender.Prefixes().Byte(), 10);
+    EXPECT_EQ(appender.Separator(), L"|");
+    TNorvaFormater formater(appender);
+    TNxLoggerMessage m = Message(NXLL_INFO, L"M", L"t");
+    SYSTEMTIME st = DateTimeToSystemTime(m.getTimestamp());
+    wchar_t date[100], time[100];
+    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 100);
+    GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, 100);
+    appender.SetPrefixes({pfxDate, pfxTime});
+    EXPECT_EQ(formater.formatMessage(m), std::wstring(L"I|") + date + L"|" + time + L"|M|t|");
+}
+
+TEST(LineLayout, EachAppenderAcceptsItsTraceTypesOnlyWhenActive) {
+    TNorvaAppenderDbMon dbMon;
+    TNorvaAppenderEventViewer eventViewer;
+    TNorvaAppenderTextFile textFile;
+    EXPECT_EQ(dbMon.TraceTypes().Byte(), 15);
+    EXPECT_EQ(eventViewer.TraceTypes().Byte(), 6);
+    EXPECT_EQ(textFile.TraceTypes().Byte(), 7);
+    const TNxLoggerLevel levels[] = {NXLL_TRACE, NXLL_DEBUG, NXLL_INFO,
+                                     NXLL_WARN,  NXLL_ERROR, NXLL_FATAL};
+    const struct {
+        TNorvaAppender* Appender;
+        const char* Accepted; // one letter per level, trace to fatal
+    } cases[] = {{&dbMon, "-yyyy-"}, {&eventViewer, "---yy-"}, {&textFile, "--yyy-"}};
+    for (const auto& c : cases) {
+        for (size_t i = 0; i < 6; ++i) {
+            TNxLoggerMessage m = Message(levels[i], L"", L"");
+            EXPECT_FALSE(c.Appender->Accepts(m));
+            c.Appender->SetActive(true);
+            EXPECT_EQ(c.Appender->Accepts(m), c.Accepted[i] == 'y')
+                << c.Appender->ClassName() << " level " << i;
+            c.Appender->SetActive(false);
+        }
+    }
+    EXPECT_EQ(dbMon.TagName(), L"DbMon");
+    EXPECT_EQ(eventViewer.TagName(), L"EventViewer");
+    EXPECT_EQ(textFile.TagName(), L"TextFile");
+}
+
+TEST(ModuleInfo, VersionOfTheExecutableAndOfOneWithout) {
+    EXPECT_EQ(GetModuleVersion(ProcessInfo::ExePath(), L"FileVersion"), L"4.2.0.0");
+    EXPECT_EQ(GetModuleVersion(ProcessInfo::ExePath(), L"ProductVersion"), L"4.2.0.0");
+    EXPECT_EQ(GetModuleVersion(ProcessInfo::ExePath(), L"NoSuchKey"), L"");
+    EXPECT_EQ(GetModuleVersion(test::HelperPath(L"logger_probe.exe"), L"FileVersion"), L"");
+    EXPECT_EQ(GetModuleVersion(L"C:\\no\\such\\file.exe", L"FileVersion"), L"");
+
+    TNorvaAppenderDbMon appender;
+    TNorvaFormater formater(appender);
+    EXPECT_EQ(formater.ApplicationVersion(), L"4.2.0.0");
+    EXPECT_EQ(formater.ApplicationName(), ProcessInfo::ExeFileName());
+    EXPECT_EQ(formater.ApplicationHost(), Host());
+    EXPECT_EQ(formater.ApplicationHost(), GetLogHost());
+    EXPECT_EQ(formater.ApplicationProcessId(), std::to_wstring(GetCurrentProcessId()));
+    EXPECT_FALSE(formater.ApplicationUser().empty());
+    EXPECT_EQ(formater.ApplicationUser(), GetLogUser());
+}
+
+} // namespace

@@ -1,0 +1,170 @@
+#include "core/Text.h"
+#include "uninstall/steps/StepFixture.h"
+#include "sys/Procs.h"
+
+#include <shlobj.h>
+
+namespace {
+
+std::wstring FolderStep(const std::wstring& Path, const std::wstring& Extra = L"") {
+    return L"<Folders><Folder Path=\"" + Path + L"\" " + Extra + L"/></Folders>";
+}
+
+TEST_F(StepTest, FolderTreeGoesButItsExclusions) {
+    Make(L"A\\plain.txt");
+    Make(L"A\\readonly.dll", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+    Make(L"A\\hidden.sys", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    Make(L"A\\Sub\\Deeper\\x.txt");
+    Make(L"A\\Keep\\kept.txt");
+    Make(L"A\\Sub\\Keep\\kept.txt");
+
+    RunSteps(FolderStep(Root.Path() + L"A", L"Exclude=\"*\\A\\Keep\\*\""));
+
+    EXPECT_FALSE(Exists(L"A\\plain.txt"));
+    EXPECT_FALSE(Exists(L"A\\readonly.dll"));
+    EXPECT_FALSE(Exists(L"A\\hidden.sys"));
+    EXPECT_FALSE(Exists(L"A\\Sub"));
+    EXPECT_TRUE(Exists(L"A\\Keep\\kept.txt"));
+    // The folder that still holds the excluded tree cannot go: it waits for the restart.
+    EXPECT_EQ(Locked(), std::vector<std::wstring>{Root.Path() + L"A\\"});
+    EXPECT_TRUE(View.Errors.empty());
+    EXPECT_TRUE(Traced(L"TMainForm|  path \"" + Root.Path() + L"A\\Keep\\\" is excluded"));
+    EXPECT_TRUE(Traced(L"|    file \"" + Root.Path() + L"A\\readonly.dll\" deleted"));
+}
+
+TEST_F(StepTest, AnExclusionOfTheTopFolderLeavesEverything) {
+    Make(L"A\\plain.txt");
+    RunSteps(FolderStep(Root.Path() + L"A", L"Exclude=\"*\""));
+    EXPECT_TRUE(Exists(L"A\\plain.txt"));
+    EXPECT_TRUE(Locked().empty());
+}
+
+TEST_F(StepTest, FileInUseGoesToTheLockedListWithItsFolders) {
+    std::wstring held = Make(L"A\\B\\held.dll");
+    Make(L"A\\B\\free.dll");
+    TFileHandle open(CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(open);
+
+    RunSteps(FolderStep(Root.Path() + L"A"));
+
+    EXPECT_TRUE(Exists(L"A\\B\\held.dll"));
+    EXPECT_FALSE(Exists(L"A\\B\\free.dll"));
+    EXPECT_EQ(Locked(),
+              (std::vector<std::wstring>{held, Root.Path() + L"A\\B\\", Root.Path() + L"A\\"}));
+    EXPECT_TRUE(Traced(L"|    FLockedFiles.Add(" + held + L")"));
+}
+
+TEST_F(StepTest, MissingFoldersAndUnreadableAttributes) {
+    RunSteps(L"<Folders><Folder Path=\"" + Root.Path() +
+             L"Nothing\"/><Folder Exclude=\"x\"/><Folder Path=\"" + Root.Path() +
+             L"A\" LocalOnly=\"maybe\"/></Folders>");
+    // A missing folder is no error; an attribute that cannot be read sends the path read so
+    // far to the locked list, without an error line.
+    EXPECT_TRUE(View.Errors.empty());
+    EXPECT_EQ(Locked(), (std::vector<std::wstring>{L"", Root.Path() + L"A"}));
+    EXPECT_TRUE(Traced(L"TMainForm|Could not convert variant of type (Null) into type (OleStr)"));
+    EXPECT_TRUE(
+        Traced(L"TMainForm|Could not convert variant of type (OleStr) into type (Boolean)"));
+}
+
+std::wstring Special(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
+    return path;
+}
+
+TEST_F(StepTest, RootsAndSystemFoldersAreRefused) {
+    // A canary in the desktop folder: it survives only if the desktop is refused.
+    std::wstring desktop = Special(CSIDL_DESKTOPDIRECTORY);
+    std::wstring canary = desktop + L"\\" + test::UniqueName(L"canary-") + L".txt";
+    test::WriteTextFile(canary, "x");
+    const std::vector<std::wstring> refused = {desktop, L"C:\\", L"no-such-relative-folder",
+                                               Special(CSIDL_PROGRAM_FILES)};
+    std::wstring groups;
+    for (const auto& path : refused)
+        groups += FolderStep(Escape(path));
+
+    RunSteps(groups);
+
+    EXPECT_TRUE(test::FileExists(canary));
+    DeleteFileW(canary.c_str());
+    EXPECT_TRUE(Locked().empty());
+    ASSERT_EQ(View.Errors.size(), refused.size());
+    for (size_t i = 0; i < refused.size(); ++i)
+        EXPECT_EQ(View.Errors[i].rfind(L"Folder \"" + refused[i] + L"\" is not deleted (", 0), 0u)
+            << WideToUtf8(View.Errors[i]);
+}
+
+TEST_F(StepTest, FileStepDeletesMatchesAndDoesNotDescendUnlessAsked) {
+    Make(L"InMailSrv.log");
+    Make(L"InMailSrv.exe", FILE_ATTRIBUTE_READONLY);
+    Make(L"Other.txt");
+    Make(L"Sub\\InMailSrv.dat");
+
+    RunSteps(L"<Files><File Path=\"" + Root.Path() +
+             L"\" Mask=\"inmailsrv.*\" Recursive=\"False\"/></Files>");
+
+    EXPECT_FALSE(Exists(L"InMailSrv.log"));
+    EXPECT_FALSE(Exists(L"InMailSrv.exe"));
+    EXPECT_TRUE(Exists(L"Other.txt"));
+    EXPECT_TRUE(Exists(L"Sub\\InMailSrv.dat"));
+    EXPECT_TRUE(Traced(L"TMainForm|File \"Other.txt\" does not match mask"));
+
+    RunSteps(L"<Files><File Path=\"" + Root.Path() +
+             L"\" Mask=\"InMailSrv.*\" Recursive=\"1\"/></Files>");
+    EXPECT_FALSE(Exists(L"Sub\\InMailSrv.dat"));
+}
+
+TEST_F(StepTest, FileStepErrorsAreShownAndTheRunGoesOn) {
+    Make(L"A\\x.log");
+    RunSteps(L"<Files><File Path=\"" + Root.Path() + L"A\" Mask=\"*.log\"/><File Path=\"" +
+             Root.Path() + L"A\" Mask=\"[a-\" Recursive=\"True\"/><File Path=\"" + Root.Path() +
+             L"A\" Mask=\"*.log\" Recursive=\"true\"/></Files>");
+    ASSERT_EQ(View.Errors.size(), 2u);
+    EXPECT_EQ(View.Errors[0], L"Uninstall folder \"" + Root.Path() +
+                                  L"A\\\" failed (Could not convert variant of type (Null) into "
+                                  L"type (Boolean))");
+    EXPECT_EQ(View.Errors[1].rfind(L"Uninstall folder \"" + Root.Path() + L"A\\\" failed (", 0),
+              0u);
+    EXPECT_FALSE(Exists(L"A\\x.log"));
+}
+
+TEST_F(StepTest, OnTheDeveloperWorkstationNothingIsDeleted) {
+    Workstation = AsciiLower(ComputerName());
+    Make(L"A\\x.log");
+    Make(L"A\\y.txt");
+    RunSteps(FolderStep(Root.Path() + L"A") + L"<Files><File Path=\"" + Root.Path() +
+             L"A\" Mask=\"*.log\" Recursive=\"True\"/></Files>");
+    EXPECT_TRUE(Exists(L"A\\x.log"));
+    EXPECT_TRUE(Exists(L"A\\y.txt"));
+    EXPECT_TRUE(Locked().empty());
+    // The file step still walks the folder.
+    EXPECT_TRUE(Traced(L"TMainForm|File \"y.txt\" does not match mask"));
+}
+
+} // namespace
+
+namespace {
+
+// The link fixture of the test run (CMake's folder_link_fixture): C:\link-fixture\tree holds
+// sub\f.txt and lnk, a folder link to C:\link-fixture\target, which holds keep.txt.
+TEST_F(StepTest, ALinkedFolderIsNeverDescendedInto) {
+    const std::wstring fixture = L"C:\\link-fixture\\";
+    if (!(GetFileAttributesW((fixture + L"tree\\lnk").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        GetFileAttributesW((fixture + L"tree\\lnk").c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no folder link fixture in this prefix";
+
+    RunSteps(FolderStep(fixture + L"tree"));
+
+    EXPECT_TRUE(test::FileExists(fixture + L"target\\keep.txt"));
+    EXPECT_FALSE(test::FileExists(fixture + L"tree\\sub"));
+    // The link goes, or waits for the restart when the file system will not remove it.
+    bool linkGone = !test::FileExists(fixture + L"tree\\lnk");
+    bool linkLocked =
+        std::find(Locked().begin(), Locked().end(), fixture + L"tree\\lnk\\") != Locked().end();
+    EXPECT_TRUE(linkGone != linkLocked);
+    EXPECT_FALSE(Traced(L"|  deleting path : " + fixture + L"tree\\lnk"));
+}
+
+} // namespace

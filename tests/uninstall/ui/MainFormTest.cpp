@@ -1,0 +1,150 @@
+#include "core/Text.h"
+#include "support/TestSupport.h"
+#include "sys/ComInit.h"
+#include "sys/Procs.h"
+#include "uninstall/ui/ApplicationError.h"
+#include "uninstall/ui/MainForm.h"
+#include "uninstall/ui/MainFormLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+TEST(MainFormPlacement, AThirdOfTheFreeHeightAboveAndCentredAcross) {
+    const struct {
+        SIZE Work, Window;
+        POINT Expected;
+    } cases[] = {
+        {{1920, 1040}, {629, 412}, {645, 209}},
+        {{1024, 768}, {629, 412}, {197, 118}},
+        {{600, 400}, {629, 412}, {-14, -4}}, // larger than the screen: truncated toward zero
+    };
+    for (const auto& c : cases) {
+        POINT at = MainFormPosition(c.Work, c.Window);
+        EXPECT_EQ(at.x, c.Expected.x);
+        EXPECT_EQ(at.y, c.Expected.y);
+    }
+}
+
+struct TFindControl {
+    int Id;
+    HWND Found;
+};
+
+BOOL CALLBACK FindControlProc(HWND wnd, LPARAM p) {
+    auto f = reinterpret_cast<TFindControl*>(p);
+    if (GetDlgCtrlID(wnd) != f->Id)
+        return TRUE;
+    f->Found = wnd;
+    return FALSE;
+}
+
+TEST(ApplicationError, AFullStopEndsEveryMessageThatLacksOne) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"Disk full", L"Disk full."},
+        {L"LoadXml failed (Invalid version, expecting \"1.0\".)",
+         L"LoadXml failed (Invalid version, expecting \"1.0\".)"},
+        {L"Done.", L"Done."},
+        {L"Trailing blank ", L"Trailing blank "},
+        {L"Ends in a digit 5", L"Ends in a digit 5."},
+        {L"", L""},
+    };
+    for (const auto& [message, shown] : cases)
+        EXPECT_EQ(ApplicationErrorText(message), shown);
+}
+
+HWND Control(HWND Main, int Id) {
+    TFindControl find = {Id, nullptr};
+    EnumChildWindows(Main, FindControlProc, reinterpret_cast<LPARAM>(&find));
+    return find.Found;
+}
+
+// Presses OK on the first message box this process shows, and keeps its text.
+class TMessageBoxWatcher {
+public:
+    TMessageBoxWatcher() : FThread([this] { Watch(); }) {}
+    ~TMessageBoxWatcher() { Wait(); }
+    // The box's text once it has been answered; empty when none came within ten seconds.
+    std::wstring Wait() {
+        if (FThread.joinable())
+            FThread.join();
+        return FText;
+    }
+
+private:
+    void Watch() {
+        for (int i = 0; i < 200; ++i, Sleep(50)) {
+            HWND box = FindWindowW(L"#32770", nullptr);
+            if (!box)
+                continue;
+            wchar_t text[512] = {};
+            GetDlgItemTextW(box, 0xFFFF, text, 512);
+            FText = text;
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return;
+        }
+    }
+    std::wstring FText;
+    std::thread FThread;
+};
+
+int RestartRequests = 0;
+BOOL WINAPI RefuseRestart(UINT, DWORD) {
+    ++RestartRequests;
+    SetLastError(ERROR_PRIVILEGE_NOT_HELD);
+    return FALSE;
+}
+
+void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) {
+    PostQuitMessage(99);
+}
+
+// The window in this process, with the restart request answered "refused".
+class MainForm : public testing::Test {
+protected:
+    void SetUp() override {
+        Previous = SetExitWindowsFunc(&RefuseRestart);
+        RestartRequests = 0;
+    }
+    void TearDown() override { SetExitWindowsFunc(Previous); }
+
+    // Runs the window's message loop until it closes; false when it did not within 10 s.
+    static bool RunsToClose(TMainForm& Form) {
+        UINT_PTR timer = SetTimer(nullptr, 0, 10000, GiveUp);
+        bool closed = Form.Run(SW_SHOWNOACTIVATE) == 0;
+        KillTimer(nullptr, timer);
+        return closed;
+    }
+
+    TComInit Com;
+    TExitWindowsFunc Previous = nullptr;
+};
+
+TEST_F(MainForm, AFailedRestartKeepsTheWindowOpenAndShowsWhy) {
+    TMainForm form(GetModuleHandleW(nullptr));
+    SendMessageW(Control(form.Handle(), idCbRestart), BM_SETCHECK, BST_CHECKED, 0);
+    TMessageBoxWatcher watcher;
+    SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    std::wstring shown = watcher.Wait();
+    EXPECT_EQ(RestartRequests, 1);
+    EXPECT_EQ(shown.rfind(L"RebootOnNt() failed (", 0), 0u) << WideToUtf8(shown);
+    EXPECT_TRUE(IsWindow(form.Handle()));
+
+    // Unticked, the next close ends the window without asking for a restart.
+    SendMessageW(Control(form.Handle(), idCbRestart), BM_SETCHECK, BST_UNCHECKED, 0);
+    PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(RunsToClose(form));
+    EXPECT_EQ(RestartRequests, 1);
+}
+
+TEST_F(MainForm, EscapeClosesTheWindow) {
+    TMainForm form(GetModuleHandleW(nullptr));
+    PostMessageW(Control(form.Handle(), idBtnUninstall), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(RunsToClose(form));
+    EXPECT_EQ(RestartRequests, 0);
+}
+
+} // namespace
