@@ -1,6 +1,8 @@
 #include "uninstall/engine/Engine.h"
 
+#include "core/Text.h"
 #include "logging/Logger.h"
+#include "uninstall/steps/LockedFiles.h"
 
 #include <chrono>
 #include <thread>
@@ -36,4 +38,12 @@ void TUninstallEngine::DoErrorFmt(const std::wstring& Fmt, const TVarRecs& Args)
         text = Fmt;
     }
     DoError(text);
+}
+
+bool TUninstallEngine::OnDeveloperWorkstation(const std::wstring& Computer) const {
+    return SameTextAscii(Computer, FDeveloperWorkstation);
+}
+
+void TUninstallEngine::DeleteLockedFiles() {
+    ::DeleteLockedFiles(this, FLockedFiles);
 }

@@ -2,7 +2,6 @@
 #include "core/Format.h"
 #include "core/Object.h"
 #include "sys/MsXml.h"
-#include "uninstall/script/Mask.h"
 #include "uninstall/engine/UninstallView.h"
 
 #include <windows.h>
@@ -42,9 +41,10 @@ public:
     const std::vector<std::wstring>& LockedFiles() const { return FLockedFiles; }
     const TXmlDocument* Xml() const { return FXml.get(); }
 
-    // Element handlers, one source file per family of steps (FolderSteps.cpp, ...). Those of
-    // the families not built yet live in PendingSteps.cpp and raise an error naming
-    // themselves. Virtual so that a test can stand in for a family it does not exercise.
+    // Element handlers, one source file per family of steps in steps/ (FolderSteps.cpp, ...),
+    // called through the group table of RunScript.cpp. Those of the families not built yet
+    // live in PendingSteps.cpp and raise an error naming themselves. Virtual so that a test
+    // can stand in for a family it does not exercise.
     virtual void ExecuteCommand(const TXmlNode& Node);
     virtual void UninstallAppPathValue(const TXmlNode& Node);
     virtual void UninstallPath(const TXmlNode& Node);
@@ -62,8 +62,12 @@ public:
     // After the run: schedules what could not be deleted for deletion at the next restart.
     void DeleteLockedFiles();
 
-    // On the developers' own machine the folder and file steps delete nothing. Tests name the
-    // computer they run on to see that.
+    // What the steps share. A path that could not be deleted goes to the locked list, which
+    // DeleteLockedFiles schedules after the run.
+    void AddLockedFile(const std::wstring& Path) { FLockedFiles.push_back(Path); }
+    // On the developers' own machine (named Computer) nothing is deleted or removed.
+    bool OnDeveloperWorkstation(const std::wstring& Computer) const;
+    // Tests name the computer they run on to see that.
     void SetDeveloperWorkstation(const std::wstring& Name) { FDeveloperWorkstation = Name; }
 
 protected:
@@ -72,13 +76,7 @@ protected:
     std::unique_ptr<TXmlDocument> FXml;
 
 private:
-    bool OnDeveloperWorkstation(const std::wstring& Computer) const;
-    void SearchFiles(const std::wstring& Folder, const TMask& Mask, const std::wstring& MaskText,
-                     bool Recursive);
-    void DeleteMatchingFile(const std::wstring& Full);
-
     void ReadDelay(const TXmlNode& Root);
-    void RunGroup(const TXmlNode& Group);
 
     IUninstallView& FView;
     std::wstring FDeveloperWorkstation = DeveloperWorkstationName;

@@ -9,10 +9,12 @@ struct TGroup {
     const wchar_t* Name;
     const wchar_t* Status;
     THandler Handler;
+    // The handler takes the whole group and shows the status text itself.
+    bool WholeGroup = false;
 };
 
 // The group elements the script may hold, with the status text each shows and the handler
-// of each of its children.
+// of each of its children. A new kind of group is one row here and one handler in Engine.h.
 const TGroup Groups[] = {
     {L"Commands", L"Executing commands...", &TUninstallEngine::ExecuteCommand},
     {L"AppPath", L"Removing AppPaths...", &TUninstallEngine::UninstallAppPathValue},
@@ -26,13 +28,29 @@ const TGroup Groups[] = {
     {L"Files", L"Removing Talveno Files...", &TUninstallEngine::UninstallFile},
     {L"Registry", L"Remove Talveno Connect registry entries...",
      &TUninstallEngine::UninstallRegistryKey},
+    {L"Profiles", L"Remove Mail profiles...", &TUninstallEngine::UninstallProfiles, true},
 };
 
-const TGroup* FindGroup(const std::wstring& Name) {
+// Only elements are groups: a comment or processing instruction of the same name is not.
+const TGroup* FindGroup(const TXmlNode& Node) {
+    if (!Node.IsElement())
+        return nullptr;
+    const std::wstring name = Node.NodeName();
     for (const auto& group : Groups)
-        if (Name == group.Name)
+        if (name == group.Name)
             return &group;
     return nullptr;
+}
+
+void RunGroup(TUninstallEngine& Engine, const TGroup& Group, const TXmlNode& Node) {
+    if (Group.WholeGroup) {
+        (Engine.*Group.Handler)(Node);
+        return;
+    }
+    Engine.SetStatus(1, Group.Status);
+    const int count = Node.ChildCount();
+    for (int i = 0; i < count; ++i)
+        (Engine.*Group.Handler)(Node.Child(i));
 }
 
 } // namespace
@@ -45,22 +63,10 @@ void TUninstallEngine::RunScript() {
     const int count = root.ChildCount();
     for (int i = 0; i < count; ++i) {
         TXmlNode node = root.Child(i);
-        std::wstring name = node.NodeName();
-        const bool element = node.IsElement();
-        if (element && name == L"Profiles")
-            UninstallProfiles(node);
-        else if (element && FindGroup(name))
-            RunGroup(node);
+        if (const TGroup* group = FindGroup(node))
+            RunGroup(*this, *group, node);
         else if (!node.IsComment())
-            throw Exception(Format(L"Unknown node \"%s\"", {name}));
+            throw Exception(Format(L"Unknown node \"%s\"", {node.NodeName()}));
     }
     SetStatus(1, L"Uninstall done.");
-}
-
-void TUninstallEngine::RunGroup(const TXmlNode& Group) {
-    const TGroup* group = FindGroup(Group.NodeName());
-    SetStatus(1, group->Status);
-    const int count = Group.ChildCount();
-    for (int i = 0; i < count; ++i)
-        (this->*group->Handler)(Group.Child(i));
 }

@@ -1,13 +1,11 @@
 // The Folder and File steps of the uninstall script.
 #include "env/Variables.h"
-#include "core/Text.h"
 #include "logging/Logger.h"
 #include "sys/Computer.h"
 #include "sys/FileSystem.h"
 #include "sys/Procs.h"
 #include "sys/ProtectedFolders.h"
 #include "uninstall/steps/DeleteDirectory.h"
-#include "uninstall/steps/LockedFiles.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/Mask.h"
 #include "uninstall/script/ScriptAssert.h"
@@ -21,11 +19,48 @@ std::wstring WithDelimiter(std::wstring path) {
     return path;
 }
 
-} // namespace
+// The search of a File step: matching files are deleted, those that cannot be go to the
+// locked list.
+class TFileSearch {
+public:
+    TFileSearch(TUninstallEngine& Engine, const std::wstring& MaskText)
+        : FEngine(Engine), FMask(MaskText), FMaskText(MaskText) {}
 
-bool TUninstallEngine::OnDeveloperWorkstation(const std::wstring& Computer) const {
-    return SameTextAscii(Computer, FDeveloperWorkstation);
-}
+    void Search(const std::wstring& Folder, bool Recursive) {
+        const std::wstring P = WithDelimiter(Folder);
+        FEngine.SetStatus(2, L"  " + P + FMaskText);
+        FileSystem::ForEachEntry(P, [&](const FileSystem::TEntry& entry) {
+            if (entry.IsFolder()) {
+                // A linked folder is not searched: its files belong to whatever it points at.
+                if (Recursive && !entry.IsLink())
+                    Search(P + entry.Name, Recursive);
+            } else if (FMask.Matches(entry.Name)) {
+                DeleteMatchingFile(P + entry.Name);
+            } else {
+                GetLogger().Write(&FEngine, L"File \"%s\" does not match mask", {entry.Name},
+                                  ttInformation);
+            }
+        });
+    }
+
+private:
+    void DeleteMatchingFile(const std::wstring& Full) {
+        if (FEngine.OnDeveloperWorkstation(ComputerName()))
+            return;
+        GetLogger().Write(&FEngine, L"  deleting file \"%s\"...", {Full}, ttInformation);
+        try {
+            ForceDeleteFile(Full);
+        } catch (const std::exception&) {
+            FEngine.AddLockedFile(Full);
+        }
+    }
+
+    TUninstallEngine& FEngine;
+    const TMask FMask;
+    const std::wstring FMaskText;
+};
+
+} // namespace
 
 void TUninstallEngine::UninstallFolder(const TXmlNode& Node) {
     GetLogger().Write(this, L"UninstallFolder()", ttInformation);
@@ -61,41 +96,8 @@ void TUninstallEngine::UninstallFile(const TXmlNode& Node) {
         path = WithDelimiter(GetVariables().Replace(ScriptAttr::RequiredText(Node, L"Path")));
         std::wstring maskText = ScriptAttr::RequiredText(Node, L"Mask");
         bool recursive = ScriptAttr::RequiredValueBool(Node, L"Recursive");
-        SearchFiles(path, TMask(maskText), maskText, recursive);
+        TFileSearch(*this, maskText).Search(path, recursive);
     } catch (const std::exception& e) {
         DoErrorFmt(L"Uninstall folder \"%s\" failed (%s)", {path, ExceptionMessage(e)});
     }
-}
-
-void TUninstallEngine::SearchFiles(const std::wstring& Folder, const TMask& Mask,
-                                   const std::wstring& MaskText, bool Recursive) {
-    const std::wstring P = WithDelimiter(Folder);
-    SetStatus(2, L"  " + P + MaskText);
-    FileSystem::ForEachEntry(P, [&](const FileSystem::TEntry& entry) {
-        if (entry.IsFolder()) {
-            // A linked folder is not searched: its files belong to whatever it points at.
-            if (Recursive && !entry.IsLink())
-                SearchFiles(P + entry.Name, Mask, MaskText, Recursive);
-        } else if (Mask.Matches(entry.Name)) {
-            DeleteMatchingFile(P + entry.Name);
-        } else {
-            GetLogger().Write(this, L"File \"%s\" does not match mask", {entry.Name},
-                              ttInformation);
-        }
-    });
-}
-
-void TUninstallEngine::DeleteMatchingFile(const std::wstring& Full) {
-    if (OnDeveloperWorkstation(ComputerName()))
-        return;
-    GetLogger().Write(this, L"  deleting file \"%s\"...", {Full}, ttInformation);
-    try {
-        ForceDeleteFile(Full);
-    } catch (const std::exception&) {
-        FLockedFiles.push_back(Full);
-    }
-}
-
-void TUninstallEngine::DeleteLockedFiles() {
-    ::DeleteLockedFiles(this, FLockedFiles);
 }
