@@ -68,3 +68,9 @@ std::wstring Trim(const std::wstring& text) {
         --last;
     return text.substr(first, last - first);
 }
+
+std::wstring IncludeTrailingBackslash(const std::wstring& path) {
+    if (path.empty() || path.back() == L'\\')
+        return path;
+    return path + L'\\';
+}

@@ -14,3 +14,7 @@ bool SameTextAscii(const std::wstring& a, const std::wstring& b);
 
 // Without leading and trailing blanks and control characters.
 std::wstring Trim(const std::wstring& text);
+
+// A folder path with a trailing backslash added when missing. The empty text stays empty: a
+// folder nobody named must never turn into the root of the current drive.
+std::wstring IncludeTrailingBackslash(const std::wstring& path);

@@ -1,4 +1,5 @@
 #include "env/Settings.h"
+#include "core/Text.h"
 
 #include "core/Exception.h"
 #include "core/Format.h"
@@ -42,10 +43,7 @@ std::wstring TNRVSettings::ReadString(HKEY hkey, const std::wstring& AName,
 }
 
 std::wstring TNRVSettings::InstallPath() const {
-    std::wstring path = ReadString(HKEY_LOCAL_MACHINE, L"Install.Path");
-    if (!path.empty() && path.back() != L'\\')
-        path += L'\\';
-    return path;
+    return IncludeTrailingBackslash(ReadString(HKEY_LOCAL_MACHINE, L"Install.Path"));
 }
 
 std::wstring TNRVSettings::CacheFolder() const {

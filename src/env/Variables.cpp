@@ -88,10 +88,11 @@ void TNorvaVariables::ReplaceUserFolders(std::wstring& s) const {
 }
 
 std::wstring TNorvaVariables::EsdWithDelimiter(const std::wstring& Name) const {
-    std::wstring value = FEsdSettings->Value(Name);
-    if (value.empty() || value.back() != L'\\')
-        value += L'\\';
-    return value;
+    // An alias brings its delimiter even when the value is missing, as the suite's other
+    // programs expand it; the path that results is not absolute, so the deletion guards refuse
+    // it.
+    const std::wstring value = FEsdSettings->Value(Name);
+    return value.empty() ? L"\\" : IncludeTrailingBackslash(value);
 }
 
 std::wstring TNorvaVariables::ReplaceEsd(const std::wstring& text) {

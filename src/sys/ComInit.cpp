@@ -2,7 +2,7 @@
 
 #include "core/Exception.h"
 #include "core/Format.h"
-#include "sys/ComError.h"
+#include "core/SystemError.h"
 
 #include <objbase.h>
 
@@ -10,8 +10,7 @@ TComInit::TComInit(DWORD CoInit) {
     HRESULT hr = CoInitializeEx(nullptr, CoInit);
     if (hr == RPC_E_CHANGED_MODE)
         return;
-    if (FAILED(hr))
-        throw Exception(Format(L"CoInitializeEx failed (%s)", {ComErrorText(hr)}));
+    CheckHResult(hr, L"CoInitializeEx failed");
     FOwned = true;
 }
 

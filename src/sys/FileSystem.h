@@ -20,14 +20,14 @@ struct TEntry {
 // platform's order. Folder ends with a delimiter.
 void ForEachEntry(const std::wstring& Folder, const std::function<void(const TEntry&)>& Visit);
 
-bool FolderExists(const std::wstring& Path);
-DWORD Attributes(const std::wstring& Path); // INVALID_FILE_ATTRIBUTES when missing
+[[nodiscard]] bool FolderExists(const std::wstring& Path);
+[[nodiscard]] DWORD Attributes(const std::wstring& Path); // INVALID_FILE_ATTRIBUTES when missing
 UINT DriveType(const std::wstring& Root);
 // Each returns 0 on success, else the system's error code.
-DWORD SetAttributes(const std::wstring& Path, DWORD Attributes);
-DWORD DeleteOneFile(const std::wstring& Path);
-DWORD RemoveFolder(const std::wstring& Path);
+[[nodiscard]] DWORD SetAttributes(const std::wstring& Path, DWORD Attributes);
+[[nodiscard]] DWORD DeleteOneFile(const std::wstring& Path);
+[[nodiscard]] DWORD RemoveFolder(const std::wstring& Path);
 // Asks the system to delete Path when it next starts; a folder goes only if empty by then.
-DWORD DeleteAtRestart(const std::wstring& Path);
+[[nodiscard]] DWORD DeleteAtRestart(const std::wstring& Path);
 
 } // namespace FileSystem

@@ -3,14 +3,9 @@
 #include "core/Exception.h"
 #include "core/Format.h"
 #include "core/Text.h"
-#include "sys/ComError.h"
+#include "core/SystemError.h"
 
 namespace {
-
-[[noreturn]] void RaiseLastError(const wchar_t* What) {
-    throw Exception(
-        Format(L"%s failed (%s)", {What, ComErrorText(HRESULT_FROM_WIN32(GetLastError()))}));
-}
 
 std::string ResourceBytes(const std::wstring& Name, const std::wstring& Type, HMODULE Module) {
     if (!Module)
@@ -18,13 +13,11 @@ std::string ResourceBytes(const std::wstring& Name, const std::wstring& Type, HM
     HRSRC info = FindResourceW(Module, Name.c_str(), Type.c_str());
     if (!info)
         throw Exception(Format(L"Resource %s not found", {Name}));
-    HGLOBAL data = LoadResource(Module, info);
-    if (!data)
-        RaiseLastError(L"LoadResource");
+    HGLOBAL data = CheckHandle(LoadResource(Module, info), L"LoadResource failed");
     DWORD size = SizeofResource(Module, info);
     const void* bytes = LockResource(data);
     if (!bytes && size != 0)
-        RaiseLastError(L"LockResource");
+        RaiseSystemError(L"LockResource failed", GetLastError());
     return std::string(static_cast<const char*>(bytes), size);
 }
 

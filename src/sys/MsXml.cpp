@@ -3,7 +3,7 @@
 #include "core/Exception.h"
 #include "core/Format.h"
 #include "core/Text.h"
-#include "sys/ComError.h"
+#include "core/SystemError.h"
 
 #include <oleauto.h>
 
@@ -38,8 +38,7 @@ private:
 };
 
 void Check(HRESULT Hr, const wchar_t* What) {
-    if (FAILED(Hr))
-        throw Exception(Format(L"%s failed (%s)", {What, ComErrorText(Hr)}));
+    CheckHResult(Hr, std::wstring(What) + L" failed");
 }
 
 [[noreturn]] void RaiseParseError(IXMLDOMDocument* Doc) {

@@ -5,8 +5,6 @@
 #include "logging/Logger.h"
 #include "sys/StrUtils.h"
 
-#include <iterator>
-
 void DoException(const std::wstring& Msg) {
     GetLogger().Write(L"DoException: " + Msg, ttError);
     throw Exception(Msg);
@@ -22,25 +20,14 @@ void DoException(const std::wstring& Fmt, const TVarRecs& Args) {
     DoException(message);
 }
 
-std::wstring SystemErrorText(DWORD Code) {
-    wchar_t* buffer = nullptr;
-    DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                           FORMAT_MESSAGE_ARGUMENT_ARRAY | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                       nullptr, Code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text(buffer ? buffer : L"", buffer ? length : 0);
-    LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'.' || text.back() <= L' '))
-        text.pop_back();
-    return text;
+void CheckTraced(BOOL Ok, const std::wstring& What) {
+    if (!Ok)
+        DoException(What + L" (" + LastErrorText() + L")");
 }
 
 std::wstring LastErrorText() {
     DWORD code = GetLastError();
-    wchar_t buffer[1025] = {};
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY, nullptr, code, 0,
-                   buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
-    std::wstring text(buffer);
+    std::wstring text = SystemMessage(code);
     // System messages end with a line break; a full stop before it stays.
     if (text.size() >= 2)
         text.resize(text.size() - 2);

@@ -1,5 +1,6 @@
 #pragma once
 #include "core/Format.h"
+#include "core/SystemError.h"
 
 #include <windows.h>
 
@@ -12,9 +13,11 @@
 [[noreturn]] void DoException(const std::wstring& Msg);
 // Fills Fmt with Args first; a format that does not fit its arguments is used as it stands.
 [[noreturn]] void DoException(const std::wstring& Fmt, const TVarRecs& Args);
+// The traced form of CheckBool: a failed call raises "<What> (<LastErrorText>)" through
+// DoException.
+void CheckTraced(BOOL Ok, const std::wstring& What);
 
-// The platform's message for Code without trailing full stops and blanks; empty when none.
-std::wstring SystemErrorText(DWORD Code);
+// SystemErrorText (core/SystemError.h) is the platform's message for a code.
 // The calling thread's last error as "text (0xCODE)", or "0xCODE" when there is no text.
 std::wstring LastErrorText();
 

@@ -158,11 +158,17 @@ bool IsShareRoot(const std::wstring& normal) {
 
 } // namespace
 
-std::wstring ProtectedFolderReason(const std::wstring& Path) {
+std::wstring PathFormReason(const std::wstring& Path) {
     if (Path.empty())
         return L"the path is empty";
     if (!IsAbsolute(Path))
         return L"the path is not absolute";
+    return {};
+}
+
+std::wstring ProtectedFolderReason(const std::wstring& Path) {
+    if (std::wstring reason = PathFormReason(Path); !reason.empty())
+        return reason;
     const std::wstring normal = Normal(Path);
     if (normal.size() <= 2)
         return L"the path is a drive root";

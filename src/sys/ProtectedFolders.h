@@ -10,6 +10,11 @@
 // Returns an empty text when Path may be deleted, else why not.
 std::wstring ProtectedFolderReason(const std::wstring& Path);
 
+// The part of the guard that looks at the path's form alone: an empty or relative path names
+// nothing a step may touch (it would name a place in the current folder or drive). Empty text
+// when the form is sound, else why not.
+std::wstring PathFormReason(const std::wstring& Path);
+
 inline bool IsProtectedFolder(const std::wstring& Path) {
     return !ProtectedFolderReason(Path).empty();
 }

@@ -9,18 +9,20 @@ TExitWindowsFunc GExitWindows = ExitWindowsEx;
 
 void EnableShutdownPrivilege() {
     TKernelHandle token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Put()))
-        DoException(L"OpenProcessToken failed (%s)", {LastErrorText()});
+    CheckTraced(
+        OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Put()),
+        L"OpenProcessToken failed");
     TOKEN_PRIVILEGES privileges{};
-    if (!LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid))
-        DoException(L"LookupPrivilegeValue failed (%s)", {LastErrorText()});
+    CheckTraced(
+        LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid),
+        L"LookupPrivilegeValue failed");
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     TOKEN_PRIVILEGES previous{};
     DWORD previousLength = 0;
-    if (!AdjustTokenPrivileges(token.Get(), FALSE, &privileges, sizeof(previous), &previous,
-                               &previousLength))
-        DoException(L"AdjustTokenPrivileges failed (%s)", {LastErrorText()});
+    CheckTraced(AdjustTokenPrivileges(token.Get(), FALSE, &privileges, sizeof(previous), &previous,
+                                      &previousLength),
+                L"AdjustTokenPrivileges failed");
 }
 
 } // namespace
@@ -40,8 +42,7 @@ void RebootOnNt() {
     GetLogger().Write(L"RebootOnNt...", ttInformation);
     try {
         EnableShutdownPrivilege();
-        if (!GExitWindows(EWX_REBOOT, 0))
-            DoException(L"ExitWindowsEx failed (%s)", {LastErrorText()});
+        CheckTraced(GExitWindows(EWX_REBOOT, 0), L"ExitWindowsEx failed");
     } catch (const Exception& e) {
         DoException(L"RebootOnNt() failed (%s)", {e.Message()});
     }

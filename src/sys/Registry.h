@@ -16,8 +16,8 @@ public:
 namespace Registry {
 
 // The key opened with KEY_READ, never created; empty when it cannot be opened.
-TRegKey OpenRead(HKEY Root, const std::wstring& Path);
-bool ValueExists(HKEY Key, const std::wstring& Name);
+[[nodiscard]] TRegKey OpenRead(HKEY Root, const std::wstring& Path);
+[[nodiscard]] bool ValueExists(HKEY Key, const std::wstring& Name);
 // REG_SZ or REG_EXPAND_SZ as stored, cut at the first NUL; empty when the value has no data
 // or cannot be queried. Other types with data raise "Invalid data type for '<Name>'".
 std::wstring ReadString(HKEY Key, const std::wstring& Name);

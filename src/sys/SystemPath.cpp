@@ -1,4 +1,5 @@
 #include "sys/SystemPath.h"
+#include "core/Text.h"
 
 #include "core/Exception.h"
 #include "core/Format.h"
@@ -12,20 +13,12 @@ namespace {
 
 constexpr UINT BufferLength = MAX_PATH;
 
-std::wstring WithDelimiter(std::wstring path) {
-    if (!path.empty() && path.back() != L'\\')
-        path += L'\\';
-    return path;
-}
-
 // A length of 0 is a failure and one of BufferLength or more a folder that does not fit: both
 // are errors, never a truncated path.
 std::wstring Checked(UINT length, const wchar_t* buffer, const wchar_t* operation) {
-    if (length == 0 || length >= BufferLength) {
-        std::wstring error = SystemErrorText(GetLastError());
-        throw Exception(Format(L"%s.%s failed (%s)", {L"TSystemPath", operation, error}));
-    }
-    return WithDelimiter(buffer);
+    if (length == 0 || length >= BufferLength)
+        RaiseSystemError(Format(L"TSystemPath.%s failed", {operation}), GetLastError());
+    return IncludeTrailingBackslash(buffer);
 }
 
 } // namespace
@@ -46,14 +39,14 @@ std::wstring TSystemPath::GetSystemPath() {
 }
 
 std::wstring TSystemPath::GetFontPath() {
-    return WithDelimiter(GetWindowsPath()) + L"Fonts\\";
+    return IncludeTrailingBackslash(GetWindowsPath()) + L"Fonts\\";
 }
 
 std::wstring TSystemPath::GetSpecialFolderPath(int CSIDL) {
     wchar_t buffer[BufferLength] = {};
     // The result is not consulted: a folder the system lacks leaves the buffer empty.
     SHGetSpecialFolderPathW(nullptr, buffer, CSIDL, FALSE);
-    return WithDelimiter(buffer);
+    return IncludeTrailingBackslash(buffer);
 }
 
 std::wstring TSystemPath::GetPgmFilesPath() {

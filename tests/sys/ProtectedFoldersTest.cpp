@@ -59,7 +59,8 @@ TEST(ProtectedFolders, RefusesRootsRelativePathsAndSystemFolders) {
                                                Special(CSIDL_STARTMENU),
                                                Special(CSIDL_COMMON_PROGRAMS),
                                                Special(CSIDL_STARTUP),
-                                               Special(CSIDL_COMMON_STARTUP), TempFolder()};
+                                               Special(CSIDL_COMMON_STARTUP),
+                                               TempFolder()};
     for (const auto& path : refused)
         EXPECT_TRUE(IsProtectedFolder(path)) << testing::PrintToString(path);
 }

@@ -25,7 +25,7 @@ std::wstring TempFolder() {
     DWORD m = GetLongPathNameW(path.c_str(), longPath.data(), 32768);
     if (m > 0 && m < 32768)
         path = longPath.substr(0, m);
-    return LogFiles::IncludeTrailingDelimiter(path);
+    return IncludeTrailingBackslash(path);
 }
 
 // "*" stands for any run of characters; case is ignored as the file system does.
@@ -160,8 +160,7 @@ std::wstring TNorvaAppenderTextFile::BuildName(bool mask) const {
         args = {FModuleName, date, hour, week};
         break;
     }
-    return LogFiles::IncludeTrailingDelimiter(FOutputDir) +
-           Format(NamePatterns[FRefreshRate], args);
+    return IncludeTrailingBackslash(FOutputDir) + Format(NamePatterns[FRefreshRate], args);
 }
 
 std::wstring TNorvaAppenderTextFile::BuildFileName(int index) const {

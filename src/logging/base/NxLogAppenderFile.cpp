@@ -19,7 +19,7 @@ TNxLogAppenderFile::TNxLogAppenderFile()
 
 TNxLogAppenderFile::TNxLogAppenderFile(const std::wstring& aDirectory,
                                        const std::wstring& aFilenameBase)
-    : fDirectory(LogFiles::IncludeTrailingDelimiter(aDirectory)), fFilenameBase(aFilenameBase),
+    : fDirectory(IncludeTrailingBackslash(aDirectory)), fFilenameBase(aFilenameBase),
       fLastDate(WholeDay(UtcNow())) {}
 
 void TNxLogAppenderFile::append(TNxLoggerMessage& aEvent) {
@@ -54,8 +54,9 @@ void TNxLogAppenderFile::writeWithRetry(TNxLoggerMessage& aEvent,
     // written after the last attempt is dropped.
     for (int attemptsLeft = fRetryCount;; --attemptsLeft) {
         try {
+            // A folder that cannot be made shows as the file that cannot be opened next.
             if (!LogFiles::DirectoryExists(fDirectory))
-                LogFiles::ForceDirectories(fDirectory);
+                static_cast<void>(LogFiles::ForceDirectories(fDirectory));
             writeLine(fileNameFor(strategy), aEvent);
             return;
         } catch (const std::exception&) {

@@ -1,15 +1,12 @@
 #include "logging/support/LogFiles.h"
 #include "core/Format.h"
+#include "core/Text.h"
+#include "core/SystemError.h"
 
 namespace LogFiles {
 
 std::wstring SysErrorMessage(DWORD code) {
-    wchar_t* buffer = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                 FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = n && buffer ? std::wstring(buffer, n) : std::wstring();
-    LocalFree(buffer);
+    std::wstring text = SystemMessage(code);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
         text.pop_back();
     return text.empty() ? Format(L"System error %d", {static_cast<unsigned long>(code)}) : text;
@@ -37,12 +34,6 @@ bool ForceDirectories(const std::wstring& path) {
         !ForceDirectories(dir.substr(0, slash)))
         return false;
     return CreateDirectoryW(dir.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
-std::wstring IncludeTrailingDelimiter(const std::wstring& path) {
-    if (!path.empty() && path.back() == L'\\')
-        return path;
-    return path + L'\\';
 }
 
 std::wstring ExtractFilePath(const std::wstring& path) {

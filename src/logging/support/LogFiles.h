@@ -17,11 +17,10 @@ namespace LogFiles {
 // The system's text for an error code, without the trailing line break.
 std::wstring SysErrorMessage(DWORD code);
 
-bool FileExists(const std::wstring& path);
-bool DirectoryExists(const std::wstring& path);
+[[nodiscard]] bool FileExists(const std::wstring& path);
+[[nodiscard]] bool DirectoryExists(const std::wstring& path);
 // Creates a folder with every missing parent; false when one of them cannot be made.
-bool ForceDirectories(const std::wstring& path);
-std::wstring IncludeTrailingDelimiter(const std::wstring& path);
+[[nodiscard]] bool ForceDirectories(const std::wstring& path);
 std::wstring ExtractFilePath(const std::wstring& path); // with the trailing delimiter
 
 // Opens a file for writing at its end, or creates it, letting others only read it while it is

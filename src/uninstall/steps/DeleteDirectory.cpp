@@ -1,4 +1,5 @@
 #include "uninstall/steps/DeleteDirectory.h"
+#include "core/Text.h"
 #include "logging/Logger.h"
 #include "sys/FileSystem.h"
 #include "uninstall/script/CommaText.h"
@@ -14,8 +15,7 @@ public:
 
     void DeleteTree(std::wstring P) {
         GetLogger().Write(L"  deleting path : %s", {P}, ttInformation);
-        if (P.empty() || P.back() != L'\\')
-            P += L'\\';
+        P = IncludeTrailingBackslash(P);
         if (Excluded(P)) {
             GetLogger().Write(FSender, L"  path \"%s\" is excluded", {P}, ttInformation);
             return;
@@ -34,7 +34,7 @@ public:
 
     // A top folder that is itself a link: only the link goes.
     void RemoveLink(const std::wstring& Path) {
-        std::wstring withDelimiter = Path.back() == L'\\' ? Path : Path + L'\\';
+        const std::wstring withDelimiter = IncludeTrailingBackslash(Path);
         if (Excluded(withDelimiter)) {
             GetLogger().Write(FSender, L"  path \"%s\" is excluded", {withDelimiter},
                               ttInformation);

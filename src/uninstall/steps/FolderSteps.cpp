@@ -1,5 +1,6 @@
 // The Folder and File steps of the uninstall script.
 #include "env/Variables.h"
+#include "core/Text.h"
 #include "logging/Logger.h"
 #include "sys/Computer.h"
 #include "sys/FileSystem.h"
@@ -13,12 +14,6 @@
 
 namespace {
 
-std::wstring WithDelimiter(std::wstring path) {
-    if (path.empty() || path.back() != L'\\')
-        path += L'\\';
-    return path;
-}
-
 // The search of a File step: matching files are deleted, those that cannot be go to the
 // locked list.
 class TFileSearch {
@@ -27,7 +22,7 @@ public:
         : FEngine(Engine), FMask(MaskText), FMaskText(MaskText) {}
 
     void Search(const std::wstring& Folder, bool Recursive) {
-        const std::wstring P = WithDelimiter(Folder);
+        const std::wstring P = IncludeTrailingBackslash(Folder);
         FEngine.SetStatus(2, L"  " + P + FMaskText);
         FileSystem::ForEachEntry(P, [&](const FileSystem::TEntry& entry) {
             if (entry.IsFolder()) {
@@ -93,9 +88,15 @@ void TUninstallEngine::UninstallFile(const TXmlNode& Node) {
     AssertNodeName(Node, L"File");
     std::wstring path;
     try {
-        path = WithDelimiter(GetVariables().Replace(ScriptAttr::RequiredText(Node, L"Path")));
+        path = IncludeTrailingBackslash(
+            GetVariables().Replace(ScriptAttr::RequiredText(Node, L"Path")));
         std::wstring maskText = ScriptAttr::RequiredText(Node, L"Mask");
         bool recursive = ScriptAttr::RequiredValueBool(Node, L"Recursive");
+        // A path that names no folder would search the current folder or drive.
+        if (std::wstring reason = PathFormReason(path); !reason.empty()) {
+            DoErrorFmt(L"File \"%s\" is not deleted (%s)", {path, reason});
+            return;
+        }
         TFileSearch(*this, maskText).Search(path, recursive);
     } catch (const std::exception& e) {
         DoErrorFmt(L"Uninstall folder \"%s\" failed (%s)", {path, ExceptionMessage(e)});

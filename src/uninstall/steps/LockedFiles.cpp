@@ -30,7 +30,8 @@ void Schedule(const TObject* Sender, const std::wstring& path) {
         return;
     }
     GetLogger().Write(Sender, L"..MoveFileEx(%s)", {path}, ttInformation);
-    FileSystem::DeleteAtRestart(path); // a failure changes nothing for the user
+    // What cannot be scheduled stays where it is; the user can do nothing more about it.
+    static_cast<void>(FileSystem::DeleteAtRestart(path));
 }
 
 } // namespace
