@@ -8,6 +8,11 @@ if(NOT EXISTS ${BOOST_INCLUDE_DIR}/boost)
   file(CREATE_LINK /usr/include/boost ${BOOST_INCLUDE_DIR}/boost SYMBOLIC)
 endif()
 
+# Each target links the system libraries it names, nothing by default, so that a library's link
+# line shows what it uses (the engine and the steps never reach GDI or the common controls).
+set(CMAKE_C_STANDARD_LIBRARIES "" CACHE STRING "" FORCE)
+set(CMAKE_CXX_STANDARD_LIBRARIES "" CACHE STRING "" FORCE)
+
 add_library(project_options INTERFACE)
 target_compile_definitions(project_options INTERFACE
   UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN
