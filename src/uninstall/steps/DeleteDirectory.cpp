@@ -1,55 +1,101 @@
 #include "uninstall/steps/DeleteDirectory.h"
+
 #include "core/Text.h"
 #include "logging/Logger.h"
+#include "sys/FileEntry.h"
 #include "sys/FileSystem.h"
+#include "uninstall/engine/Engine.h"
 #include "uninstall/script/CommaText.h"
 #include "uninstall/script/Mask.h"
+
+using FileSystem::TEntryHandle;
 
 namespace {
 
 class TTreeDeleter {
 public:
-    TTreeDeleter(const TObject* Sender, std::vector<std::wstring> Exclusions,
-                 std::vector<std::wstring>& LockedFiles)
-        : FSender(Sender), FExclusions(std::move(Exclusions)), FLockedFiles(LockedFiles) {}
+    TTreeDeleter(TUninstallEngine& Engine, std::vector<std::wstring> Exclusions)
+        : FEngine(Engine), FExclusions(std::move(Exclusions)) {}
 
-    void DeleteTree(std::wstring P) {
-        GetLogger().Write(L"  deleting path : %s", {P}, ttInformation);
-        P = IncludeTrailingBackslash(P);
-        if (Excluded(P)) {
-            GetLogger().Write(FSender, L"  path \"%s\" is excluded", {P}, ttInformation);
-            return;
-        }
-        FileSystem::ForEachEntry(P, [&](const FileSystem::TEntry& entry) {
-            std::wstring full = P + entry.Name;
-            if (entry.IsFolder() && entry.IsLink())
-                RemoveLink(full);
-            else if (entry.IsFolder())
-                DeleteTree(full);
-            else
-                DeleteOne(full, entry.Attributes);
-        });
-        RemoveFolder(P);
+    // Path as the script spells it (for the trace and the locked list); Entry is it opened.
+    void DeleteEntry(const std::wstring& Path, TEntryHandle& Entry, const std::wstring& Opened) {
+        if (Entry.IsLinkItself(Opened))
+            RemoveLink(Path, Entry);
+        else if (!Entry.IsPlain(Opened))
+            LeaveLink(Path);
+        else if (Entry.IsFolder())
+            DeleteTree(Path, Entry);
+        else
+            DeleteOne(Path, Entry);
     }
 
-    // A top folder that is itself a link: only the link goes.
-    void RemoveLink(const std::wstring& Path) {
-        const std::wstring withDelimiter = IncludeTrailingBackslash(Path);
-        if (Excluded(withDelimiter)) {
-            GetLogger().Write(FSender, L"  path \"%s\" is excluded", {withDelimiter},
-                              ttInformation);
-            return;
-        }
-        // Windows removes a folder link as a folder; some file systems only as a file.
-        if (FileSystem::RemoveFolder(Path) == 0 || FileSystem::DeleteOneFile(Path) == 0) {
-            GetLogger().Write(L"Link \"%s\" deleted", {withDelimiter}, ttInformation);
-        } else {
-            GetLogger().Write(L"FLockedFiles.Add(%s)", {withDelimiter}, ttInformation);
-            FLockedFiles.push_back(withDelimiter);
-        }
+    void NotDeleted(const std::wstring& Path, const wchar_t* Indent) {
+        GetLogger().Write(std::wstring(Indent) + L"FLockedFiles.Add(%s)", {Path}, ttInformation);
+        FEngine.AddLockedFile(Path);
     }
 
 private:
+    void DeleteTree(const std::wstring& Path, TEntryHandle& Folder) {
+        GetLogger().Write(L"  deleting path : %s", {Path}, ttInformation);
+        const std::wstring P = IncludeTrailingBackslash(Path);
+        if (Excluded(P)) {
+            GetLogger().Write(&FEngine, L"  path \"%s\" is excluded", {P}, ttInformation);
+            return;
+        }
+        // The entries are reached below the folder the handle holds, not below its spelling.
+        const std::wstring opened = IncludeTrailingBackslash(Folder.FinalPath());
+        Folder.ForEachEntry([&](const FileSystem::TEntry& entry) {
+            TEntryHandle child(opened + entry.Name, true);
+            if (child.Valid())
+                DeleteEntry(P + entry.Name, child, opened + entry.Name);
+            else
+                NotDeleted(entry.IsFolder() ? P + entry.Name + L'\\' : P + entry.Name,
+                           entry.IsFolder() ? L"" : L"    ");
+        });
+        if (Remove(Folder) == 0)
+            GetLogger().Write(L"Dir \"%s\" deleted", {P}, ttInformation);
+        else
+            NotDeleted(P, L"");
+    }
+
+    void DeleteOne(const std::wstring& Path, TEntryHandle& File) {
+        if (File.Attributes() & FILE_ATTRIBUTE_READONLY) {
+            if (DWORD rc = File.ClearReadOnly(); rc != 0)
+                throw Exception(Format(L"Unable to remove 'ReadOnly' attribute to file %s (rc=%d)",
+                                       {Path, static_cast<long long>(rc)}));
+        }
+        if (Remove(File) == 0)
+            GetLogger().Write(L"    file \"%s\" deleted", {Path}, ttInformation);
+        else
+            NotDeleted(Path, L"    ");
+    }
+
+    // A junction or symbolic link opened as itself: deleting it leaves the target alone.
+    void RemoveLink(const std::wstring& Path, TEntryHandle& Link) {
+        const std::wstring shown = Link.IsFolder() ? IncludeTrailingBackslash(Path) : Path;
+        if (Link.IsFolder() && Excluded(shown)) {
+            GetLogger().Write(&FEngine, L"  path \"%s\" is excluded", {shown}, ttInformation);
+            return;
+        }
+        if (Remove(Link) == 0)
+            GetLogger().Write(L"Link \"%s\" deleted", {shown}, ttInformation);
+        else
+            LeaveLink(shown);
+    }
+
+    // A link the system opens only as its target cannot be removed without touching the
+    // target, and a restart would not do better.
+    void LeaveLink(const std::wstring& Path) {
+        FEngine.DoErrorFmt(L"Link \"%s\" is not deleted (%s)",
+                           {Path, L"the link cannot be removed without touching its target"});
+    }
+
+    static DWORD Remove(TEntryHandle& Entry) {
+        DWORD rc = Entry.Delete();
+        Entry.Close();
+        return rc;
+    }
+
     bool Excluded(const std::wstring& P) const {
         for (const auto& mask : FExclusions)
             if (MatchesMask(P, mask))
@@ -57,48 +103,24 @@ private:
         return false;
     }
 
-    void DeleteOne(const std::wstring& full, DWORD attributes) {
-        if (attributes & FILE_ATTRIBUTE_READONLY) {
-            DWORD rc = FileSystem::SetAttributes(full, attributes & ~FILE_ATTRIBUTE_READONLY);
-            if (rc != 0)
-                throw Exception(Format(L"Unable to remove 'ReadOnly' attribute to file %s (rc=%d)",
-                                       {full, static_cast<long long>(rc)}));
-        }
-        if (FileSystem::DeleteOneFile(full) == 0) {
-            GetLogger().Write(L"    file \"%s\" deleted", {full}, ttInformation);
-        } else {
-            GetLogger().Write(L"    FLockedFiles.Add(%s)", {full}, ttInformation);
-            FLockedFiles.push_back(full);
-        }
-    }
-
-    void RemoveFolder(const std::wstring& P) {
-        std::wstring path = P.substr(0, P.size() - 1);
-        if (FileSystem::RemoveFolder(path) == 0) {
-            GetLogger().Write(L"Dir \"%s\" deleted", {P}, ttInformation);
-        } else {
-            GetLogger().Write(L"FLockedFiles.Add(%s)", {P}, ttInformation);
-            FLockedFiles.push_back(P);
-        }
-    }
-
-    const TObject* FSender;
+    TUninstallEngine& FEngine;
     std::vector<std::wstring> FExclusions;
-    std::vector<std::wstring>& FLockedFiles;
 };
 
 } // namespace
 
-void DeleteDirectory(const TObject* Sender, const std::wstring& Path, const std::wstring& Exclude,
-                     std::vector<std::wstring>& FLockedFiles) {
-    GetLogger().Write(Sender, L"DeleteDirectory(%s, %s)", {Path, Exclude}, ttInformation);
-    TTreeDeleter deleter(Sender, CommaTextList(Exclude), FLockedFiles);
+void DeleteDirectory(TUninstallEngine& Engine, const std::wstring& Path,
+                     const std::wstring& Exclude) {
+    GetLogger().Write(&Engine, L"DeleteDirectory(%s, %s)", {Path, Exclude}, ttInformation);
+    TTreeDeleter deleter(Engine, CommaTextList(Exclude));
     if (!FileSystem::FolderExists(Path)) {
-        GetLogger().Write(Sender, L"Directory \"%s\" not found", {Path}, ttInformation);
+        GetLogger().Write(&Engine, L"Directory \"%s\" not found", {Path}, ttInformation);
         return;
     }
-    if (FileSystem::Attributes(Path) & FILE_ATTRIBUTE_REPARSE_POINT)
-        deleter.RemoveLink(Path);
-    else
-        deleter.DeleteTree(Path);
+    TEntryHandle top(Path, true);
+    if (!top.Valid()) {
+        deleter.NotDeleted(IncludeTrailingBackslash(Path), L"");
+        return;
+    }
+    deleter.DeleteEntry(Path, top, FileSystem::ResolvedSpelling(Path));
 }

@@ -1,13 +1,14 @@
 #pragma once
-#include "core/Object.h"
-
 #include <string>
-#include <vector>
+
+class TUninstallEngine;
 
 // Deletes the folder tree Path, leaving in place every folder whose path (with delimiter)
-// matches a mask of the comma list Exclude. Files and folders that cannot be deleted go to
-// FLockedFiles. A linked sub-folder (junction, symbolic link) is never descended into: the
-// link itself is removed and its target stays whole. Raises only when a read-only file cannot
-// be made writable. Sender names the window in the trace.
-void DeleteDirectory(const TObject* Sender, const std::wstring& Path, const std::wstring& Exclude,
-                     std::vector<std::wstring>& FLockedFiles);
+// matches a mask of the comma list Exclude. Files and folders that cannot be deleted go to the
+// engine's locked list. Each entry is opened without following links, checked on that handle
+// and deleted through it: a link (junction, symbolic link) is removed as itself and its target
+// stays whole; a link that cannot be removed without touching its target is left in place
+// with an error line and never scheduled. Raises only when a read-only file cannot be made
+// writable. Traces as the engine's window.
+void DeleteDirectory(TUninstallEngine& Engine, const std::wstring& Path,
+                     const std::wstring& Exclude);

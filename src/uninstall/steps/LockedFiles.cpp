@@ -55,7 +55,11 @@ void DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>& F
         std::wstring d = *it;
         Schedule(Sender, d);
         while (d.size() > 3) {
-            d = ParentFolder(d);
+            std::wstring parent = ParentFolder(d);
+            // A root in another form ("\\?\C:\") is its own parent: the walk ends there.
+            if (parent == d)
+                break;
+            d = parent;
             if (d.size() > 3)
                 Schedule(Sender, d);
         }

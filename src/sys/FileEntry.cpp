@@ -1,0 +1,160 @@
+#include "sys/FileEntry.h"
+
+#include <vector>
+
+namespace FileSystem {
+
+namespace {
+
+// "\\?\C:\x" -> "C:\x", "\\?\UNC\srv\share" -> "\\srv\share".
+std::wstring WithoutLongPrefix(const std::wstring& Path) {
+    if (Path.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        return L"\\\\" + Path.substr(8);
+    if (Path.rfind(L"\\\\?\\", 0) == 0 || Path.rfind(L"\\??\\", 0) == 0)
+        return Path.substr(4);
+    return Path;
+}
+
+std::wstring WithoutTrailingBackslash(std::wstring Path) {
+    while (Path.size() > 3 && Path.back() == L'\\')
+        Path.pop_back();
+    return Path;
+}
+
+// Calls Fill with a buffer until the result fits; Fill returns the length it needs or wrote.
+template <class F> std::wstring Filled(F Fill) {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        DWORD n = Fill(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0)
+            return {};
+        if (n < buffer.size())
+            return std::wstring(buffer.data(), n);
+        buffer.resize(n + 1);
+    }
+}
+
+// A 32-bit program on 64-bit Windows that names System32 reaches SysWOW64: the system's own
+// redirection, not a link.
+std::wstring WowRedirected(const std::wstring& Path) {
+    static const std::pair<std::wstring, std::wstring> folders = [] {
+        wchar_t system[MAX_PATH] = {}, wow[MAX_PATH] = {};
+        if (!GetSystemDirectoryW(system, MAX_PATH) || !GetSystemWow64DirectoryW(wow, MAX_PATH))
+            return std::pair<std::wstring, std::wstring>();
+        return std::pair<std::wstring, std::wstring>(WithoutTrailingBackslash(system),
+                                                     WithoutTrailingBackslash(wow));
+    }();
+    const std::wstring& system = folders.first;
+    if (system.empty() || Path.size() < system.size() ||
+        !SamePath(Path.substr(0, system.size()), system) ||
+        (Path.size() > system.size() && Path[system.size()] != L'\\'))
+        return Path;
+    return folders.second + Path.substr(system.size());
+}
+
+} // namespace
+
+std::wstring ResolvedSpelling(const std::wstring& Path) {
+    std::wstring plain = WithoutLongPrefix(Path);
+    std::wstring full = Filled([&](wchar_t* b, DWORD n) {
+        return GetFullPathNameW(plain.c_str(), n, b, nullptr);
+    });
+    if (full.empty())
+        return WithoutTrailingBackslash(plain);
+    std::wstring longName =
+        Filled([&](wchar_t* b, DWORD n) { return GetLongPathNameW(full.c_str(), b, n); });
+    return WithoutTrailingBackslash(longName.empty() ? full : longName);
+}
+
+bool SamePath(const std::wstring& A, const std::wstring& B) {
+    return CompareStringOrdinal(A.c_str(), static_cast<int>(A.size()), B.c_str(),
+                                static_cast<int>(B.size()), TRUE) == CSTR_EQUAL;
+}
+
+TEntryHandle::TEntryHandle(const std::wstring& Path, bool ForDelete) {
+    const DWORD access = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES |
+                         (ForDelete ? DELETE | FILE_WRITE_ATTRIBUTES : 0);
+    FHandle.Reset(CreateFileW(Path.c_str(), access,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!FHandle) {
+        FError = GetLastError();
+        return;
+    }
+    if (!GetFileInformationByHandle(FHandle.Get(), &FInfo))
+        FError = GetLastError();
+    FFinalPath = WithoutTrailingBackslash(WithoutLongPrefix(Filled([&](wchar_t* b, DWORD n) {
+        return GetFinalPathNameByHandleW(FHandle.Get(), b, n,
+                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    })));
+}
+
+TIdentity TEntryHandle::Identity() const {
+    return {FInfo.dwVolumeSerialNumber, FInfo.nFileIndexHigh, FInfo.nFileIndexLow};
+}
+
+bool TEntryHandle::IsAt(const std::wstring& Expected) const {
+    const std::wstring expected = WithoutTrailingBackslash(WithoutLongPrefix(Expected));
+    return Valid() && !FFinalPath.empty() &&
+           (SamePath(FFinalPath, expected) || SamePath(FFinalPath, WowRedirected(expected)));
+}
+
+bool TEntryHandle::IsPlain(const std::wstring& Expected) const {
+    return !(Attributes() & FILE_ATTRIBUTE_REPARSE_POINT) && IsAt(Expected);
+}
+
+bool TEntryHandle::IsLinkItself(const std::wstring& Expected) const {
+    return (Attributes() & FILE_ATTRIBUTE_REPARSE_POINT) && IsAt(Expected);
+}
+
+void TEntryHandle::ForEachEntry(const std::function<void(const TEntry&)>& Visit) const {
+    if (!Valid() || !IsFolder())
+        return;
+    // 8-byte aligned: the entries hold 64-bit fields.
+    std::vector<LONGLONG> buffer(8 * 1024);
+    FILE_INFO_BY_HANDLE_CLASS query = FileFullDirectoryRestartInfo;
+    while (GetFileInformationByHandleEx(FHandle.Get(), query, buffer.data(),
+                                        static_cast<DWORD>(buffer.size() * sizeof(LONGLONG)))) {
+        query = FileFullDirectoryInfo;
+        auto* bytes = reinterpret_cast<const char*>(buffer.data());
+        for (;;) {
+            auto* info = reinterpret_cast<const FILE_FULL_DIR_INFO*>(bytes);
+            std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..")
+                Visit({name, info->FileAttributes});
+            if (info->NextEntryOffset == 0)
+                break;
+            bytes += info->NextEntryOffset;
+        }
+    }
+}
+
+DWORD TEntryHandle::SetAttributes(DWORD Attributes) {
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(FHandle.Get(), FileBasicInfo, &basic, sizeof basic))
+        return GetLastError();
+    basic.FileAttributes = Attributes ? Attributes : FILE_ATTRIBUTE_NORMAL;
+    if (!SetFileInformationByHandle(FHandle.Get(), FileBasicInfo, &basic, sizeof basic))
+        return GetLastError();
+    FInfo.dwFileAttributes = basic.FileAttributes;
+    return 0;
+}
+
+DWORD TEntryHandle::ClearReadOnly() {
+    return SetAttributes(FInfo.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+DWORD TEntryHandle::ClearAttributes() {
+    return SetAttributes(FILE_ATTRIBUTE_NORMAL);
+}
+
+DWORD TEntryHandle::Delete() {
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (!SetFileInformationByHandle(FHandle.Get(), FileDispositionInfo, &disposition,
+                                    sizeof disposition))
+        return GetLastError();
+    return 0;
+}
+
+} // namespace FileSystem

@@ -1,0 +1,78 @@
+#pragma once
+#include "core/Handle.h"
+#include "sys/FileSystem.h"
+
+#include <windows.h>
+
+#include <string>
+
+// Deciding what a path names by what it resolves to, never by its spelling, and deleting
+// through the handle that was checked.
+namespace FileSystem {
+
+// The path as the system spells the object it names: full, long names, no "\\?\" prefix, no
+// trailing backslash (a drive root keeps its own). Parts that do not exist keep the spelling
+// given. Links are not resolved: that is what the final path of an open handle tells.
+std::wstring ResolvedSpelling(const std::wstring& Path);
+
+// Two paths that spell the same location, ignoring letter case.
+bool SamePath(const std::wstring& A, const std::wstring& B);
+
+// Which file-system object a handle names, whatever path led to it.
+struct TIdentity {
+    DWORD Volume = 0;
+    DWORD IndexHigh = 0;
+    DWORD IndexLow = 0;
+    bool operator==(const TIdentity&) const = default;
+};
+
+// A file or folder opened without following a final link (where the platform can), to be
+// checked and then deleted through the same handle, so that an entry swapped for a link in
+// between cannot redirect the deletion.
+class TEntryHandle {
+public:
+    // Opens Path; ForDelete asks for the rights to delete and to clear attributes. Check
+    // Valid(); Error() holds the system's error code when the open failed.
+    TEntryHandle(const std::wstring& Path, bool ForDelete);
+
+    bool Valid() const { return FHandle.Valid(); }
+    DWORD Error() const { return FError; }
+    // Where the handle really is (long names, no "\\?\" prefix); empty when unknown.
+    const std::wstring& FinalPath() const { return FFinalPath; }
+    DWORD Attributes() const { return FInfo.dwFileAttributes; }
+    bool IsFolder() const { return (Attributes() & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    TIdentity Identity() const;
+
+    // The handle names the entry spelled Expected itself: no reparse point, and the system
+    // puts it where Expected says. Wine opens a Unix symbolic link's target and reports no
+    // reparse point; the final path then names the target and gives the link away.
+    bool IsPlain(const std::wstring& Expected) const;
+    // A reparse point opened as itself (junction, symbolic link): deleting it removes the
+    // link alone.
+    bool IsLinkItself(const std::wstring& Expected) const;
+
+    // Every entry of the folder the handle holds but "." and "..", read through the handle
+    // itself: it names the checked folder, and the platform may refuse a search by path
+    // while a handle with the right to delete is open.
+    void ForEachEntry(const std::function<void(const TEntry&)>& Visit) const;
+
+    // Each returns 0 on success, else the system's error code.
+    [[nodiscard]] DWORD ClearReadOnly();
+    // Leaves the entry with no attribute but "normal".
+    [[nodiscard]] DWORD ClearAttributes();
+    // Marks the entry for deletion when the handle closes (a folder only if empty).
+    [[nodiscard]] DWORD Delete();
+    // Closes the handle: a marked entry goes now.
+    void Close() { FHandle.Reset(); }
+
+private:
+    bool IsAt(const std::wstring& Expected) const;
+    DWORD SetAttributes(DWORD Attributes);
+
+    TFileHandle FHandle;
+    DWORD FError = 0;
+    BY_HANDLE_FILE_INFORMATION FInfo{};
+    std::wstring FFinalPath;
+};
+
+} // namespace FileSystem
