@@ -177,4 +177,28 @@ TRunResult Run(const std::wstring& CommandLine, const std::vector<std::wstring>&
     return result;
 }
 
+std::vector<std::wstring> PendingDeletions() {
+    TRegKey key;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                  KEY_READ, key.Put());
+    DWORD bytes = 0;
+    if (RegQueryValueExW(key.Get(), L"PendingFileRenameOperations", nullptr, nullptr, nullptr,
+                         &bytes) != ERROR_SUCCESS)
+        return {};
+    std::wstring data(bytes / sizeof(wchar_t) + 1, L'\0');
+    RegQueryValueExW(key.Get(), L"PendingFileRenameOperations", nullptr, nullptr,
+                     reinterpret_cast<BYTE*>(data.data()), &bytes);
+    // Pairs of source and target; an empty target means deletion.
+    std::vector<std::wstring> items, deletions;
+    for (size_t pos = 0; pos < bytes / sizeof(wchar_t);) {
+        std::wstring item(data.c_str() + pos);
+        items.push_back(item);
+        pos += item.size() + 1;
+    }
+    for (size_t i = 0; i + 1 < items.size(); i += 2)
+        if (items[i + 1].empty() && !items[i].empty())
+            deletions.push_back(items[i].rfind(L"\\??\\", 0) == 0 ? items[i].substr(4) : items[i]);
+    return deletions;
+}
+
 } // namespace test

@@ -47,6 +47,10 @@ struct TRunResult {
 TRunResult Run(const std::wstring& CommandLine, const std::vector<std::wstring>& ExtraEnv = {},
                DWORD TimeoutMs = 60000);
 
+// The deletions the system will carry out at its next start, in order, without the "\??\"
+// prefix.
+std::vector<std::wstring> PendingDeletions();
+
 // What Wine has printed so far on its debug channels, by this test program and the programs
 // it started (tests registered with CAPTURE_STDERR).
 std::string CapturedStderr();

@@ -1,0 +1,160 @@
+// The folder and file steps and the restart list, tried as an attacker would: every protected
+// place holds a canary that must survive.
+#include "core/Text.h"
+#include "sys/ProtectedFolders.h"
+#include "uninstall/steps/LockedFiles.h"
+#include "uninstall/steps/StepFixture.h"
+
+#include <shlobj.h>
+
+namespace {
+
+std::wstring Special(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
+    return path;
+}
+
+std::wstring Windows() {
+    wchar_t path[MAX_PATH] = {};
+    GetWindowsDirectoryW(path, MAX_PATH);
+    return path;
+}
+
+std::wstring ShortName(const std::wstring& Path) {
+    wchar_t path[MAX_PATH] = {};
+    GetShortPathNameW(Path.c_str(), path, MAX_PATH);
+    return path;
+}
+
+// A file in a place that must survive; removed again when the test ends.
+class TCanary {
+public:
+    explicit TCanary(const std::wstring& Folder)
+        : FPath(Folder + L"\\" + test::UniqueName(L"canary-") + L".txt") {
+        test::WriteTextFile(FPath, "x");
+    }
+    ~TCanary() { DeleteFileW(FPath.c_str()); }
+    bool Alive() const { return test::FileExists(FPath); }
+    const std::wstring& Path() const { return FPath; }
+
+private:
+    std::wstring FPath;
+};
+
+std::wstring FolderStep(const std::wstring& Path) {
+    return L"<Folders><Folder Path=\"" + Path + L"\"/></Folders>";
+}
+
+std::wstring FileStep(const std::wstring& Path, const std::wstring& Mask) {
+    return L"<Files><File Path=\"" + Path + L"\" Mask=\"" + Mask +
+           L"\" Recursive=\"True\"/></Files>";
+}
+
+const std::wstring Fixture = L"C:\\guard-fixture\\";
+
+// The CTest fixture guard_link_fixture: suite\{plain\x.txt, dlink -> ..\outside,
+// flink -> ..\outside\f.txt, elink -> ..\empty}; outside\{sub\keep.txt, f.txt}; empty\.
+bool HaveLinks() {
+    return GetFileAttributesW((Fixture + L"suite\\dlink").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TEST_F(StepTest, ProtectedFoldersUnderAnySpellingKeepTheirFiles) {
+    const std::wstring profile = Special(CSIDL_PROFILE);
+    struct TCase {
+        std::wstring StepPath;
+        std::wstring CanaryFolder;
+    } cases[] = {
+        {ShortName(Special(CSIDL_PROGRAM_FILESX86)), Special(CSIDL_PROGRAM_FILESX86)},
+        {ShortName(Special(CSIDL_COMMON_APPDATA)), Special(CSIDL_COMMON_APPDATA)},
+        {Windows() + L"\\Sysnative", Windows() + L"\\Sysnative"},
+        {Windows() + L"\\Fonts", Windows() + L"\\Fonts"},
+        {profile + L"\\AppData", profile + L"\\AppData\\Roaming"},
+        {Special(CSIDL_COMMON_APPDATA) + L"\\Microsoft\\Windows", Special(CSIDL_COMMON_STARTMENU)},
+        {Special(CSIDL_PROGRAM_FILES) + L"\\..\\" +
+             Special(CSIDL_PROGRAM_FILES).substr(Special(CSIDL_PROGRAM_FILES).rfind(L'\\') + 1),
+         Special(CSIDL_PROGRAM_FILES)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.StepPath));
+        TCanary canary(c.CanaryFolder);
+        View.Errors.clear();
+        RunSteps(FolderStep(Escape(c.StepPath)));
+        EXPECT_TRUE(canary.Alive());
+        EXPECT_TRUE(Locked().empty());
+        ASSERT_EQ(View.Errors.size(), 1u);
+        EXPECT_EQ(View.Errors[0].rfind(L"Folder \"" + c.StepPath + L"\" is not deleted (", 0), 0u)
+            << WideToUtf8(View.Errors[0]);
+    }
+}
+
+TEST_F(StepTest, FileStepsThatWouldEmptyASystemFolderSearchNothing) {
+    TCanary data(Special(CSIDL_COMMON_APPDATA));
+    TCanary documents(Special(CSIDL_COMMON_DOCUMENTS));
+    RunSteps(FileStep(Special(CSIDL_COMMON_APPDATA), L"*") +
+             FileStep(Special(CSIDL_COMMON_DOCUMENTS), L"*.*") + FileStep(L"", L"*.txt"));
+    EXPECT_TRUE(data.Alive());
+    EXPECT_TRUE(documents.Alive());
+    ASSERT_EQ(View.Errors.size(), 3u);
+    for (const auto& error : View.Errors)
+        EXPECT_EQ(error.rfind(L"File \"", 0), 0u) << WideToUtf8(error);
+}
+
+TEST_F(StepTest, LinksAreRemovedAtMostAndTheirTargetsStayWhole) {
+    if (!HaveLinks())
+        GTEST_SKIP() << "no link fixture in this prefix";
+    const std::wstring dlink = Fixture + L"suite\\dlink";
+    // Given with a trailing backslash, as a path through the link, as a File step's folder,
+    // and as a tree that holds links to a folder, a file and an empty folder.
+    RunSteps(FolderStep(dlink + L"\\") + FolderStep(dlink + L"\\sub") + FileStep(dlink, L"*.txt") +
+             FolderStep(Fixture + L"suite"));
+
+    EXPECT_TRUE(test::FileExists(Fixture + L"outside\\sub\\keep.txt"));
+    EXPECT_TRUE(test::FileExists(Fixture + L"outside\\f.txt"));
+    EXPECT_TRUE(test::FileExists(Fixture + L"empty"));
+    EXPECT_FALSE(test::FileExists(Fixture + L"suite\\plain"));
+    // The links stay in place and none waits for the restart: only the folder holding them.
+    EXPECT_EQ(Locked(), std::vector<std::wstring>{Fixture + L"suite\\"});
+    std::vector<std::wstring> expected = {
+        L"Link \"" + dlink + L"\\\" is not deleted",
+        L"Folder \"" + dlink + L"\\sub\" is not deleted (the path passes through a link)",
+        L"File \"" + dlink + L"\\\" is not deleted (the path is a link)"};
+    ASSERT_GE(View.Errors.size(), expected.size() + 3) << testing::PrintToString(View.Errors);
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(View.Errors[i].rfind(expected[i], 0), 0u) << WideToUtf8(View.Errors[i]);
+}
+
+TEST_F(StepTest, TheRestartListNeverSchedulesAProtectedFolder) {
+    const std::wstring name = test::UniqueName(L"suite-");
+    struct TPlace {
+        std::wstring Spelled; // the folder as a script could spell it
+        std::wstring Real;
+    } places[] = {
+        {ShortName(Special(CSIDL_PROGRAM_FILESX86)), Special(CSIDL_PROGRAM_FILESX86)},
+        {Windows() + L"\\Sysnative", Windows() + L"\\Sysnative"},
+        {Special(CSIDL_PROFILE) + L"\\AppData\\Roaming", Special(CSIDL_APPDATA)},
+    };
+    std::vector<std::wstring> locked;
+    for (const auto& place : places) {
+        ASSERT_TRUE(CreateDirectoryW((place.Real + L"\\" + name).c_str(), nullptr));
+        test::WriteTextFile(place.Real + L"\\" + name + L"\\f.dll", "x");
+        locked.push_back(place.Spelled + L"\\" + name + L"\\f.dll");
+    }
+    locked.push_back(L"\\\\?\\" + Root.Path() + L"f.dll");
+    const size_t before = test::PendingDeletions().size();
+
+    RunSteps(L"");
+    for (const auto& entry : locked)
+        Engine->AddLockedFile(entry);
+    Engine->DeleteLockedFiles(); // must end, also on the "\\?\" form
+
+    auto all = test::PendingDeletions();
+    ASSERT_GT(all.size(), before);
+    for (size_t i = before; i < all.size(); ++i)
+        EXPECT_NE(all[i].find(name), std::wstring::npos)
+            << "only the suite's own entries may be scheduled: " << WideToUtf8(all[i]);
+    for (const auto& place : places)
+        test::RemoveTree(place.Real + L"\\" + name);
+}
+
+} // namespace
