@@ -167,4 +167,46 @@ TEST_F(StepTest, ALinkedFolderIsNeverDescendedInto) {
     EXPECT_FALSE(Traced(L"|  deleting path : " + fixture + L"tree\\lnk"));
 }
 
+// The other trees of the link fixture (link-fixture.sh).
+const std::wstring LinkFixture = L"C:\\link-fixture\\";
+
+bool IsFolderLink(const std::wstring& Path) {
+    DWORD attributes = GetFileAttributesW(Path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// top\lnk is a folder link to top-target, which holds keep.txt.
+TEST_F(StepTest, AFolderStepOnALinkRemovesTheLinkAlone) {
+    const std::wstring link = LinkFixture + L"top\\lnk";
+    if (!IsFolderLink(link))
+        GTEST_SKIP() << "no folder link fixture in this prefix";
+
+    RunSteps(FolderStep(link));
+
+    EXPECT_TRUE(test::FileExists(LinkFixture + L"top-target\\keep.txt"));
+    bool linkGone = !test::FileExists(link);
+    bool linkLocked = Locked() == std::vector<std::wstring>{link + L"\\"};
+    EXPECT_TRUE(linkGone != linkLocked);
+    EXPECT_TRUE(linkLocked || Locked().empty());
+    EXPECT_FALSE(Traced(L"|  deleting path : " + link));
+    EXPECT_TRUE(View.Errors.empty());
+}
+
+// files holds sub\f.txt and lnk, a folder link to files-target, which holds f.txt.
+TEST_F(StepTest, ARecursiveFileStepDoesNotSearchALinkedFolder) {
+    const std::wstring files = LinkFixture + L"files\\";
+    if (!IsFolderLink(files + L"lnk"))
+        GTEST_SKIP() << "no folder link fixture in this prefix";
+
+    RunSteps(L"<Files><File Path=\"" + files + L"\" Mask=\"*.txt\" Recursive=\"True\"/></Files>");
+
+    EXPECT_FALSE(test::FileExists(files + L"sub\\f.txt"));
+    EXPECT_TRUE(test::FileExists(LinkFixture + L"files-target\\f.txt"));
+    // A File step deletes files only: the link itself stays too.
+    EXPECT_TRUE(IsFolderLink(files + L"lnk"));
+    EXPECT_TRUE(Locked().empty());
+    EXPECT_TRUE(View.Errors.empty());
+}
+
 } // namespace
