@@ -39,6 +39,45 @@ TEST_F(StepTest, AnExclusionOfTheTopFolderLeavesEverything) {
     EXPECT_TRUE(Locked().empty());
 }
 
+// LocalOnly leaves out the folders of drives that are not fixed. The prefix has C: as a fixed
+// drive and the build folder, where the test runs, as a removable one (B:).
+TEST_F(StepTest, LocalOnlyLeavesOutOnlyDrivesThatAreNotFixed) {
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    const std::wstring fixed = Root.Path();
+    const std::wstring other = std::wstring(current) + L"\\" + test::UniqueName(L"ut-") + L"\\";
+    ASSERT_EQ(GetDriveTypeW(fixed.substr(0, 3).c_str()), static_cast<UINT>(DRIVE_FIXED));
+    ASSERT_NE(GetDriveTypeW(other.substr(0, 3).c_str()), static_cast<UINT>(DRIVE_FIXED))
+        << WideToUtf8(other);
+    struct {
+        std::wstring Base;
+        const wchar_t* Attribute;
+        bool Deleted;
+    } cases[] = {
+        {fixed, L"LocalOnly=\"true\"", true},
+        {fixed, L"LocalOnly=\"1\"", true},
+        {fixed, L"LocalOnly=\"false\"", true},
+        {fixed, L"", true},
+        {other, L"LocalOnly=\"true\"", false},
+        {other, L"LocalOnly=\"false\"", true},
+        {other, L"", true},
+    };
+    CreateDirectoryW(other.c_str(), nullptr);
+    for (const auto& c : cases) {
+        const std::wstring folder = c.Base + L"A";
+        CreateDirectoryW(folder.c_str(), nullptr);
+        test::WriteTextFile(folder + L"\\x.txt", "x");
+
+        RunSteps(FolderStep(folder, c.Attribute));
+
+        EXPECT_EQ(!test::FileExists(folder), c.Deleted)
+            << WideToUtf8(folder) << " " << WideToUtf8(c.Attribute);
+        EXPECT_TRUE(Locked().empty());
+        test::RemoveTree(folder);
+    }
+    test::RemoveTree(other);
+}
+
 TEST_F(StepTest, FileInUseGoesToTheLockedListWithItsFolders) {
     std::wstring held = Make(L"A\\B\\held.dll");
     Make(L"A\\B\\free.dll");
