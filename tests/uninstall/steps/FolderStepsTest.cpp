@@ -39,6 +39,37 @@ TEST_F(StepTest, AnExclusionOfTheTopFolderLeavesEverything) {
     EXPECT_TRUE(Locked().empty());
 }
 
+// Every item of the list keeps its folders, whatever its place in the list; an item with a
+// blank is quoted.
+TEST_F(StepTest, EveryItemOfTheExclusionListKeepsItsFolders) {
+    const std::vector<std::wstring> files = {L"Keep\\k.txt",      L"Also\\a.txt",
+                                             L"Sub\\Deep\\d.txt", L"With Blank\\w.txt",
+                                             L"Sub\\s.txt",       L"plain.txt"};
+    struct {
+        const wchar_t* Exclude;
+        std::vector<std::wstring> Kept;
+    } cases[] = {
+        {L"*\\A\\Keep\\*,*\\A\\Also\\*", {L"Keep\\k.txt", L"Also\\a.txt"}},
+        {L"*\\A\\Also\\*,*\\A\\Keep\\*", {L"Keep\\k.txt", L"Also\\a.txt"}},
+        {L"*\\Nowhere\\*, *\\A\\Sub\\Deep\\*,*\\A\\Keep\\*", {L"Keep\\k.txt", L"Sub\\Deep\\d.txt"}},
+        {L"\"*\\A\\With Blank\\*\",*\\A\\Also\\*", {L"With Blank\\w.txt", L"Also\\a.txt"}},
+    };
+    for (const auto& c : cases) {
+        for (const auto& file : files)
+            Make(L"A\\" + file);
+
+        RunSteps(FolderStep(Root.Path() + L"A", L"Exclude=\"" + Escape(c.Exclude) + L"\""));
+
+        for (const auto& file : files) {
+            bool kept = std::find(c.Kept.begin(), c.Kept.end(), file) != c.Kept.end();
+            EXPECT_EQ(Exists(L"A\\" + file), kept)
+                << WideToUtf8(c.Exclude) << " " << WideToUtf8(file);
+        }
+        EXPECT_TRUE(View.Errors.empty());
+        test::RemoveTree(Root.Path() + L"A");
+    }
+}
+
 // LocalOnly leaves out the folders of drives that are not fixed. The prefix has C: as a fixed
 // drive and the build folder, where the test runs, as a removable one (B:).
 TEST_F(StepTest, LocalOnlyLeavesOutOnlyDrivesThatAreNotFixed) {
