@@ -2,6 +2,7 @@
 #include "core/Text.h"
 #include "env/Settings.h"
 #include "env/Variables.h"
+#include "support/KnownFolders.h"
 #include "support/TestSupport.h"
 #include "sys/SystemPath.h"
 
@@ -159,6 +160,41 @@ TEST_F(Variables, FoldersInAnyCaseWithTheirBackslash) {
     EXPECT_EQ(Replace(L"%Path.Temp%|%Path.Temporary%"),
               TSystemPath::GetTemporaryPath() + L"|" + TSystemPath::GetTemporaryPath());
     EXPECT_EQ(Replace(L"%Path.Font%"), TSystemPath::GetWindowsPath() + L"Fonts\\");
+}
+
+// Every folder variable against the folder the platform gives: the temporary folder as
+// GetTempPathW gives it, every other one asked by known folder id.
+TEST_F(Variables, EveryFolderVariableGivesItsFolderWithOneBackslash) {
+    LoadEsd();
+    auto known = [](REFKNOWNFOLDERID Id) {
+        std::wstring folder = test::KnownFolder(Id);
+        return folder.empty() ? folder : folder + L"\\";
+    };
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp); // with its backslash
+    const struct {
+        const wchar_t* Variable;
+        std::wstring Folder;
+    } rows[] = {
+        {L"%Path.Temporary%", temp},
+        {L"%Path.Temp%", temp},
+        {L"%Path.Windows%", known(FOLDERID_Windows)},
+        {L"%Path.System%", known(FOLDERID_System)},
+        {L"%Path.Font%", known(FOLDERID_Fonts)},
+        {L"%Path.PgmFiles%", known(FOLDERID_ProgramFiles)},
+        {L"%Path.CommonDesktop%", known(FOLDERID_PublicDesktop)},
+        {L"%Path.CommonStartMenu%", known(FOLDERID_CommonStartMenu)},
+        {L"%Path.CommonStartPrograms%", known(FOLDERID_CommonPrograms)},
+        {L"%Path.CommonStartUp%", known(FOLDERID_CommonStartup)},
+        {L"%Path.UserStartUp%", known(FOLDERID_Startup)},
+        {L"%Path.UserDesktop%", known(FOLDERID_Desktop)},
+        {L"%Path.UserStartMenu%", known(FOLDERID_StartMenu)},
+        {L"%Path.UserStartPrograms%", known(FOLDERID_Programs)},
+    };
+    for (const auto& row : rows) {
+        ASSERT_GT(row.Folder.size(), 3u) << row.Variable << ": the platform names no folder";
+        EXPECT_EQ(Replace(row.Variable), row.Folder) << row.Variable;
+    }
 }
 
 TEST_F(Variables, SettingsValuesAndTheRunningProgram) {

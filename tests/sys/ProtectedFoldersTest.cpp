@@ -1,4 +1,5 @@
 #include "sys/ProtectedFolders.h"
+#include "support/KnownFolders.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +64,57 @@ TEST(ProtectedFolders, RefusesRootsRelativePathsAndSystemFolders) {
                                                TempFolder()};
     for (const auto& path : refused)
         EXPECT_TRUE(IsProtectedFolder(path)) << testing::PrintToString(path);
+}
+
+std::wstring Environment(const wchar_t* Name) {
+    wchar_t value[MAX_PATH] = {};
+    DWORD n = GetEnvironmentVariableW(Name, value, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? value : L"";
+}
+
+// One row for every folder the guard keeps, asked of the platform by known folder id where
+// there is one, so that a folder missing from the guard shows by name.
+TEST(ProtectedFolders, RefusesEveryFolderOfTheGuard) {
+    wchar_t windows[MAX_PATH] = {}, system[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring users = test::KnownFolder(FOLDERID_UserProfiles);
+    const struct {
+        const char* Name;
+        std::wstring Path;
+    } rows[] = {
+        {"Windows", windows},
+        {"system", system},
+        {"system of 32-bit programs", test::KnownFolder(FOLDERID_SystemX86)},
+        {"temporary", TempFolder()},
+        {"program files", test::KnownFolder(FOLDERID_ProgramFiles)},
+        {"program files of 32-bit programs", test::KnownFolder(FOLDERID_ProgramFilesX86)},
+        {"program files of 64-bit programs", Environment(L"ProgramW6432")},
+        {"common files", test::KnownFolder(FOLDERID_ProgramFilesCommon)},
+        {"common files of 32-bit programs", test::KnownFolder(FOLDERID_ProgramFilesCommonX86)},
+        {"all users' data", test::KnownFolder(FOLDERID_ProgramData)},
+        {"users", users},
+        {"the user's profile", test::KnownFolder(FOLDERID_Profile)},
+        {"the public profile", test::KnownFolder(FOLDERID_Public)},
+        {"another user's profile", users.empty() ? users : users + L"\\SomeoneElse"},
+        {"desktop", test::KnownFolder(FOLDERID_Desktop)},
+        {"all users' desktop", test::KnownFolder(FOLDERID_PublicDesktop)},
+        {"start menu", test::KnownFolder(FOLDERID_StartMenu)},
+        {"all users' start menu", test::KnownFolder(FOLDERID_CommonStartMenu)},
+        {"programs", test::KnownFolder(FOLDERID_Programs)},
+        {"all users' programs", test::KnownFolder(FOLDERID_CommonPrograms)},
+        {"startup", test::KnownFolder(FOLDERID_Startup)},
+        {"all users' startup", test::KnownFolder(FOLDERID_CommonStartup)},
+        {"roaming application data", test::KnownFolder(FOLDERID_RoamingAppData)},
+        {"local application data", test::KnownFolder(FOLDERID_LocalAppData)},
+        {"documents", test::KnownFolder(FOLDERID_Documents)},
+        {"public documents", test::KnownFolder(FOLDERID_PublicDocuments)},
+    };
+    for (const auto& row : rows) {
+        ASSERT_FALSE(row.Path.empty()) << row.Name << ": the platform names no such folder";
+        EXPECT_TRUE(IsProtectedFolder(row.Path))
+            << row.Name << " " << testing::PrintToString(row.Path);
+    }
 }
 
 TEST(ProtectedFolders, AllowsFoldersBelowThem) {

@@ -96,6 +96,46 @@ TEST(LineLayout, DefaultsComeFromTheUsersRegionalFormats) {
     EXPECT_EQ(formater.formatMessage(m), std::wstring(L"I|") + date + L"|" + time + L"|M|t|");
 }
 
+// The twelve-hour clock around midnight and noon, on the time a trace line takes from the
+// logging clock: the patterns' own letters, then the user's regional format as Windows writes it.
+TEST(LineLayout, TwelveHourClockAtMidnightAndNoon) {
+    test::TFixedClock clock(test::DateTimeOf(2024, 1, 31));
+    TNorvaAppenderDbMon appender;
+    const std::wstring regional = appender.TimeFormat();
+    appender.SetPrefixes({pfxTime});
+    TNorvaFormater formater(appender);
+    auto line = [&](int hour, int minute, const std::wstring& format) {
+        clock.Set(test::DateTimeOf(2024, 1, 31, hour, minute, 7));
+        appender.SetTimeFormat(format);
+        return formater.formatMessage(
+            TNxLoggerMessage(L"app", L"1", L"u", NXLL_INFO, L"M", L"t", L"none", L"", nullptr));
+    };
+    struct {
+        int Hour, Minute;
+        const wchar_t* Format;
+        const wchar_t* Time;
+    } cases[] = {
+        {0, 15, L"h:nn:ss AM/PM", L"12:15:07 AM"},
+        {12, 15, L"h:nn:ss AM/PM", L"12:15:07 PM"},
+        {0, 0, L"hh:mm a/p", L"12:00 a"},
+        {12, 0, L"hh:mm a/p", L"12:00 p"},
+        {11, 59, L"h:mm am/pm", L"11:59 am"},
+        {13, 5, L"h:mm am/pm", L"1:05 pm"},
+        {23, 59, L"hh:nn AM/PM", L"11:59 PM"},
+        {0, 15, L"HH:nn", L"00:15"},
+        {12, 15, L"h:nn", L"12:15"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(line(c.Hour, c.Minute, c.Format), L"I|" + std::wstring(c.Time) + L"|M|t|")
+            << c.Format << " at " << c.Hour << ":" << c.Minute;
+    for (int hour : {0, 12}) {
+        SYSTEMTIME st = DateTimeToSystemTime(test::DateTimeOf(2024, 1, 31, hour, 15, 7));
+        wchar_t time[100];
+        ASSERT_GT(GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, 100), 0);
+        EXPECT_EQ(line(hour, 15, regional), L"I|" + std::wstring(time) + L"|M|t|") << hour;
+    }
+}
+
 TEST(LineLayout, EachAppenderAcceptsItsTraceTypesOnlyWhenActive) {
     TNorvaAppenderDbMon dbMon;
     TNorvaAppenderEventViewer eventViewer;

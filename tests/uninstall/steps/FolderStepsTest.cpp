@@ -39,6 +39,76 @@ TEST_F(StepTest, AnExclusionOfTheTopFolderLeavesEverything) {
     EXPECT_TRUE(Locked().empty());
 }
 
+// Every item of the list keeps its folders, whatever its place in the list; an item with a
+// blank is quoted.
+TEST_F(StepTest, EveryItemOfTheExclusionListKeepsItsFolders) {
+    const std::vector<std::wstring> files = {L"Keep\\k.txt",      L"Also\\a.txt",
+                                             L"Sub\\Deep\\d.txt", L"With Blank\\w.txt",
+                                             L"Sub\\s.txt",       L"plain.txt"};
+    struct {
+        const wchar_t* Exclude;
+        std::vector<std::wstring> Kept;
+    } cases[] = {
+        {L"*\\A\\Keep\\*,*\\A\\Also\\*", {L"Keep\\k.txt", L"Also\\a.txt"}},
+        {L"*\\A\\Also\\*,*\\A\\Keep\\*", {L"Keep\\k.txt", L"Also\\a.txt"}},
+        {L"*\\Nowhere\\*, *\\A\\Sub\\Deep\\*,*\\A\\Keep\\*", {L"Keep\\k.txt", L"Sub\\Deep\\d.txt"}},
+        {L"\"*\\A\\With Blank\\*\",*\\A\\Also\\*", {L"With Blank\\w.txt", L"Also\\a.txt"}},
+    };
+    for (const auto& c : cases) {
+        for (const auto& file : files)
+            Make(L"A\\" + file);
+
+        RunSteps(FolderStep(Root.Path() + L"A", L"Exclude=\"" + Escape(c.Exclude) + L"\""));
+
+        for (const auto& file : files) {
+            bool kept = std::find(c.Kept.begin(), c.Kept.end(), file) != c.Kept.end();
+            EXPECT_EQ(Exists(L"A\\" + file), kept)
+                << WideToUtf8(c.Exclude) << " " << WideToUtf8(file);
+        }
+        EXPECT_TRUE(View.Errors.empty());
+        test::RemoveTree(Root.Path() + L"A");
+    }
+}
+
+// LocalOnly leaves out the folders of drives that are not fixed. The prefix has C: as a fixed
+// drive and the build folder, where the test runs, as a removable one (B:).
+TEST_F(StepTest, LocalOnlyLeavesOutOnlyDrivesThatAreNotFixed) {
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    const std::wstring fixed = Root.Path();
+    const std::wstring other = std::wstring(current) + L"\\" + test::UniqueName(L"ut-") + L"\\";
+    ASSERT_EQ(GetDriveTypeW(fixed.substr(0, 3).c_str()), static_cast<UINT>(DRIVE_FIXED));
+    ASSERT_NE(GetDriveTypeW(other.substr(0, 3).c_str()), static_cast<UINT>(DRIVE_FIXED))
+        << WideToUtf8(other);
+    struct {
+        std::wstring Base;
+        const wchar_t* Attribute;
+        bool Deleted;
+    } cases[] = {
+        {fixed, L"LocalOnly=\"true\"", true},
+        {fixed, L"LocalOnly=\"1\"", true},
+        {fixed, L"LocalOnly=\"false\"", true},
+        {fixed, L"", true},
+        {other, L"LocalOnly=\"true\"", false},
+        {other, L"LocalOnly=\"false\"", true},
+        {other, L"", true},
+    };
+    CreateDirectoryW(other.c_str(), nullptr);
+    for (const auto& c : cases) {
+        const std::wstring folder = c.Base + L"A";
+        CreateDirectoryW(folder.c_str(), nullptr);
+        test::WriteTextFile(folder + L"\\x.txt", "x");
+
+        RunSteps(FolderStep(folder, c.Attribute));
+
+        EXPECT_EQ(!test::FileExists(folder), c.Deleted)
+            << WideToUtf8(folder) << " " << WideToUtf8(c.Attribute);
+        EXPECT_TRUE(Locked().empty());
+        test::RemoveTree(folder);
+    }
+    test::RemoveTree(other);
+}
+
 TEST_F(StepTest, FileInUseGoesToTheLockedListWithItsFolders) {
     std::wstring held = Make(L"A\\B\\held.dll");
     Make(L"A\\B\\free.dll");
@@ -172,6 +242,48 @@ TEST_F(StepTest, ALinkedFolderIsNeverDescendedInto) {
                                                      L"deleted (the link cannot be removed "
                                                      L"without touching its target)"});
     EXPECT_FALSE(Traced(L"|  deleting path : " + fixture + L"tree\\lnk"));
+}
+
+// The other trees of the link fixture (link-fixture.sh).
+const std::wstring LinkFixture = L"C:\\link-fixture\\";
+
+bool IsFolderLink(const std::wstring& Path) {
+    DWORD attributes = GetFileAttributesW(Path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// top\lnk is a folder link to top-target, which holds keep.txt.
+TEST_F(StepTest, AFolderStepOnALinkRemovesTheLinkAlone) {
+    const std::wstring link = LinkFixture + L"top\\lnk";
+    if (!IsFolderLink(link))
+        GTEST_SKIP() << "no folder link fixture in this prefix";
+
+    RunSteps(FolderStep(link));
+
+    EXPECT_TRUE(test::FileExists(LinkFixture + L"top-target\\keep.txt"));
+    bool linkGone = !test::FileExists(link);
+    bool linkLocked = Locked() == std::vector<std::wstring>{link + L"\\"};
+    EXPECT_TRUE(linkGone != linkLocked);
+    EXPECT_TRUE(linkLocked || Locked().empty());
+    EXPECT_FALSE(Traced(L"|  deleting path : " + link));
+    EXPECT_TRUE(View.Errors.empty());
+}
+
+// files holds sub\f.txt and lnk, a folder link to files-target, which holds f.txt.
+TEST_F(StepTest, ARecursiveFileStepDoesNotSearchALinkedFolder) {
+    const std::wstring files = LinkFixture + L"files\\";
+    if (!IsFolderLink(files + L"lnk"))
+        GTEST_SKIP() << "no folder link fixture in this prefix";
+
+    RunSteps(L"<Files><File Path=\"" + files + L"\" Mask=\"*.txt\" Recursive=\"True\"/></Files>");
+
+    EXPECT_FALSE(test::FileExists(files + L"sub\\f.txt"));
+    EXPECT_TRUE(test::FileExists(LinkFixture + L"files-target\\f.txt"));
+    // A File step deletes files only: the link itself stays too.
+    EXPECT_TRUE(IsFolderLink(files + L"lnk"));
+    EXPECT_TRUE(Locked().empty());
+    EXPECT_TRUE(View.Errors.empty());
 }
 
 } // namespace

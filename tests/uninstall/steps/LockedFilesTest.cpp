@@ -1,6 +1,9 @@
 #include "core/Handle.h"
+#include "core/Text.h"
+#include "support/EnvSupport.h"
 #include "support/TestSupport.h"
 #include "uninstall/steps/LockedFiles.h"
+#include "uninstall/steps/StepFixture.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -91,6 +94,35 @@ TEST(LockedFiles, ALockedShortcutNeverSchedulesTheDesktop) {
     DeleteLockedFiles(&form, {link, L"C:\\f.dll"});
     auto added = NewSince(before);
     EXPECT_EQ(added.size(), 2u) << "only the two files themselves";
+}
+
+// A match of a File step that another program holds open stays, waits in the locked list, and
+// is scheduled with the folders that hold it, up to the test's own temporary folder.
+TEST_F(StepTest, AHeldMatchOfAFileStepIsScheduledForTheRestart) {
+    std::wstring held = Make(L"A\\held.dll");
+    Make(L"A\\free.dll");
+    test::TRunningProcess holder(L"\"" + test::HelperPath(L"procs_child.exe") + L"\" hold \"" +
+                                 held + L"\"");
+    ASSERT_TRUE(test::WaitForFile(held + L".held", 20000));
+
+    RunSteps(L"<Files><File Path=\"" + Root.Path() +
+             L"A\" Mask=\"*.dll\" Recursive=\"False\"/></Files>");
+
+    EXPECT_TRUE(Exists(L"A\\held.dll"));
+    EXPECT_FALSE(Exists(L"A\\free.dll"));
+    EXPECT_EQ(Locked(), std::vector<std::wstring>{held});
+    EXPECT_TRUE(View.Errors.empty());
+
+    size_t before = PendingDeletions().size();
+    Engine->DeleteLockedFiles();
+    auto added = NewSince(before);
+    const std::vector<std::wstring> expected = {held, Strip(Root.Path() + L"A\\"),
+                                                Strip(Root.Path())};
+    ASSERT_GE(added.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_TRUE(CompareStringOrdinal(Strip(added[i]).c_str(), -1, expected[i].c_str(), -1,
+                                         TRUE) == CSTR_EQUAL)
+            << i << " " << WideToUtf8(added[i]);
 }
 
 } // namespace

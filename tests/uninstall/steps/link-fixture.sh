@@ -1,0 +1,20 @@
+#!/bin/sh
+# Folder links inside the prefix, made from the Linux side: Wine shows a Unix symbolic link to
+# a folder as a directory reparse point. One tree per test, so that no test sees what another
+# one removed. Below C:\link-fixture:
+#   tree\sub\f.txt and tree\lnk -> target\keep.txt     a Folder step over a tree with a link
+#   top\lnk -> top-target\keep.txt                      a Folder step whose path is the link
+#   files\sub\f.txt and files\lnk -> files-target\f.txt a recursive File step over the tree
+set -e
+: "${WINEPREFIX:?the links go into the test run's Wine prefix}"
+d="$WINEPREFIX/drive_c/link-fixture"
+rm -rf "$d"
+mkdir -p "$d/tree/sub" "$d/target" "$d/top" "$d/top-target" "$d/files/sub" "$d/files-target"
+echo keep > "$d/target/keep.txt"
+echo x > "$d/tree/sub/f.txt"
+ln -s ../target "$d/tree/lnk"
+echo keep > "$d/top-target/keep.txt"
+ln -s ../top-target "$d/top/lnk"
+echo x > "$d/files/sub/f.txt"
+echo keep > "$d/files-target/f.txt"
+ln -s ../files-target "$d/files/lnk"
