@@ -238,7 +238,8 @@ TEST_F(StepTest, ALinkedFolderIsNeverDescendedInto) {
     // folder that still holds it waits for the restart.
     EXPECT_TRUE(test::FileExists(fixture + L"tree\\lnk"));
     EXPECT_EQ(Locked(), std::vector<std::wstring>{fixture + L"tree\\"});
-    EXPECT_EQ(View.Errors, std::vector<std::wstring>{L"Link \"" + fixture + L"tree\\lnk\" is not "
+    EXPECT_EQ(View.Errors, std::vector<std::wstring>{L"Link \"" + fixture +
+                                                     L"tree\\lnk\" is not "
                                                      L"deleted (the link cannot be removed "
                                                      L"without touching its target)"});
     EXPECT_FALSE(Traced(L"|  deleting path : " + fixture + L"tree\\lnk"));
@@ -253,21 +254,30 @@ bool IsFolderLink(const std::wstring& Path) {
            (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// top\lnk is a folder link to top-target, which holds keep.txt.
+// top\lnk is a folder link to top-target, which holds keep.txt. Given with or without a
+// trailing backslash, the step removes at most the link: where the platform opens the link
+// only as its target (Wine), the link stays with an error line. Never scheduled.
 TEST_F(StepTest, AFolderStepOnALinkRemovesTheLinkAlone) {
     const std::wstring link = LinkFixture + L"top\\lnk";
     if (!IsFolderLink(link))
         GTEST_SKIP() << "no folder link fixture in this prefix";
 
-    RunSteps(FolderStep(link));
+    for (const std::wstring& path : {link, link + L"\\"}) {
+        SCOPED_TRACE(WideToUtf8(path));
+        View.Errors.clear();
+        RunSteps(FolderStep(path));
 
-    EXPECT_TRUE(test::FileExists(LinkFixture + L"top-target\\keep.txt"));
-    bool linkGone = !test::FileExists(link);
-    bool linkLocked = Locked() == std::vector<std::wstring>{link + L"\\"};
-    EXPECT_TRUE(linkGone != linkLocked);
-    EXPECT_TRUE(linkLocked || Locked().empty());
-    EXPECT_FALSE(Traced(L"|  deleting path : " + link));
-    EXPECT_TRUE(View.Errors.empty());
+        EXPECT_TRUE(test::FileExists(LinkFixture + L"top-target\\keep.txt"));
+        EXPECT_TRUE(Locked().empty());
+        EXPECT_FALSE(Traced(L"|  deleting path : " + link));
+        if (test::FileExists(link))
+            EXPECT_EQ(View.Errors,
+                      std::vector<std::wstring>{L"Link \"" + path +
+                                                L"\" is not deleted (the link cannot be removed "
+                                                L"without touching its target)"});
+        else
+            EXPECT_TRUE(View.Errors.empty());
+    }
 }
 
 // files holds sub\f.txt and lnk, a folder link to files-target, which holds f.txt.
