@@ -12,33 +12,8 @@
 
 namespace {
 
-// The deletions the system will carry out at its next start, in order.
-std::vector<std::wstring> PendingDeletions() {
-    TRegKey key;
-    RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
-                  KEY_READ, key.Put());
-    DWORD bytes = 0;
-    if (RegQueryValueExW(key.Get(), L"PendingFileRenameOperations", nullptr, nullptr, nullptr,
-                         &bytes) != ERROR_SUCCESS)
-        return {};
-    std::wstring data(bytes / sizeof(wchar_t) + 1, L'\0');
-    RegQueryValueExW(key.Get(), L"PendingFileRenameOperations", nullptr, nullptr,
-                     reinterpret_cast<BYTE*>(data.data()), &bytes);
-    // Pairs of source and target; an empty target means deletion.
-    std::vector<std::wstring> items, deletions;
-    for (size_t pos = 0; pos < bytes / sizeof(wchar_t);) {
-        std::wstring item(data.c_str() + pos);
-        items.push_back(item);
-        pos += item.size() + 1;
-    }
-    for (size_t i = 0; i + 1 < items.size(); i += 2)
-        if (items[i + 1].empty() && !items[i].empty())
-            deletions.push_back(items[i].rfind(L"\\??\\", 0) == 0 ? items[i].substr(4) : items[i]);
-    return deletions;
-}
-
 std::vector<std::wstring> NewSince(size_t Before) {
-    auto all = PendingDeletions();
+    auto all = test::PendingDeletions();
     return std::vector<std::wstring>(all.begin() + std::min(Before, all.size()), all.end());
 }
 
@@ -61,7 +36,7 @@ TEST(LockedFiles, ScheduledDeepestFirstUpToTheDriveRoot) {
     test::WriteTextFile(f, "x");
     test::WriteTextFile(g, "x");
 
-    size_t before = PendingDeletions().size();
+    size_t before = test::PendingDeletions().size();
     TForm form;
     DeleteLockedFiles(&form, {f, g});
     auto added = NewSince(before);
@@ -89,7 +64,7 @@ TEST(LockedFiles, ALockedShortcutNeverSchedulesTheDesktop) {
     wchar_t desktop[MAX_PATH];
     SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_COMMON_DESKTOPDIRECTORY, FALSE);
     std::wstring link = std::wstring(desktop) + L"\\" + test::UniqueName(L"x-") + L".lnk";
-    size_t before = PendingDeletions().size();
+    size_t before = test::PendingDeletions().size();
     TForm form;
     DeleteLockedFiles(&form, {link, L"C:\\f.dll"});
     auto added = NewSince(before);
@@ -113,7 +88,7 @@ TEST_F(StepTest, AHeldMatchOfAFileStepIsScheduledForTheRestart) {
     EXPECT_EQ(Locked(), std::vector<std::wstring>{held});
     EXPECT_TRUE(View.Errors.empty());
 
-    size_t before = PendingDeletions().size();
+    size_t before = test::PendingDeletions().size();
     Engine->DeleteLockedFiles();
     auto added = NewSince(before);
     const std::vector<std::wstring> expected = {held, Strip(Root.Path() + L"A\\"),
