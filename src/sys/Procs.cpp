@@ -84,9 +84,7 @@ std::wstring ParentFolder(const std::wstring& Path) {
         parent.pop_back();
     size_t last = parent.find_last_of(L"\\:");
     parent.resize(last == std::wstring::npos ? 0 : last + 1);
-    if (parent.empty() || parent.back() != L'\\')
-        parent += L'\\';
-    return parent;
+    return parent.empty() ? L"\\" : IncludeTrailingBackslash(parent);
 }
 
 bool IsServerEngine() {
