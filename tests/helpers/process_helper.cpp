@@ -2,8 +2,10 @@
 //   process_helper sleep MS         sleeps MS, then exits
 //   process_helper protect MS       refuses every access to itself but waiting and naming,
 //                                   so that it cannot be opened to be ended; then sleeps MS
-//   process_helper guard EXE MS     for MS, starts "EXE sleep MS" again whenever it has ended,
-//                                   as a guardian that keeps a program running
+//   process_helper guard EXE MS N   for MS, keeps N copies of "EXE sleep MS" running, each
+//                                   started again by a thread of its own as soon as it has ended:
+//                                   a guardian that brings a program back faster than one can
+//                                   end it
 #include <windows.h>
 #include <aclapi.h>
 
@@ -38,20 +40,43 @@ int Protect(DWORD Ms) {
     return 0;
 }
 
-int Guard(const std::wstring& Exe, DWORD Ms) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < Ms) {
-        std::wstring line = L"\"" + Exe + L"\" sleep " + std::to_wstring(Ms);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info{};
-        if (!CreateProcessW(Exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &info))
+HANDLE StartCopy(const std::wstring& Exe, DWORD Ms) {
+    std::wstring line = L"\"" + Exe + L"\" sleep " + std::to_wstring(Ms);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(Exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return nullptr;
+    CloseHandle(info.hThread);
+    return info.hProcess;
+}
+
+struct TSlot {
+    std::wstring Exe;
+    DWORD Ms;
+    DWORD Start;
+};
+
+DWORD WINAPI KeepRunning(void* Parameter) {
+    const auto* slot = static_cast<const TSlot*>(Parameter);
+    while (GetTickCount() - slot->Start < slot->Ms) {
+        HANDLE copy = StartCopy(slot->Exe, slot->Ms);
+        if (!copy)
             return 2;
-        CloseHandle(info.hThread);
-        WaitForSingleObject(info.hProcess, Ms);
-        CloseHandle(info.hProcess);
+        WaitForSingleObject(copy, slot->Ms);
+        CloseHandle(copy);
     }
+    return 0;
+}
+
+int Guard(const std::wstring& Exe, DWORD Ms, DWORD Copies) {
+    TSlot slot{Exe, Ms, GetTickCount()};
+    HANDLE threads[MAXIMUM_WAIT_OBJECTS];
+    Copies = Copies < MAXIMUM_WAIT_OBJECTS ? Copies : MAXIMUM_WAIT_OBJECTS;
+    for (DWORD i = 0; i < Copies; ++i)
+        threads[i] = CreateThread(nullptr, 0, KeepRunning, &slot, 0, nullptr);
+    WaitForMultipleObjects(Copies, threads, TRUE, INFINITE);
     return 0;
 }
 
@@ -67,7 +92,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     }
     if (mode == L"protect" && argc > 2)
         return Protect(Number(argv[2]));
-    if (mode == L"guard" && argc > 3)
-        return Guard(argv[2], Number(argv[3]));
+    if (mode == L"guard" && argc > 4)
+        return Guard(argv[2], Number(argv[3]), Number(argv[4]));
     return 100;
 }

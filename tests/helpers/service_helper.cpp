@@ -3,9 +3,10 @@
 //       Run by the service control manager. Stops on request, or with -ignorestop accepts the
 //       request and goes on running, or with -nostop does not accept it at all. Pauses and
 //       continues on request. Ends by itself after three minutes.
-//   service_helper -remove [rc=N] [sleep=MS] [words...]
+//   service_helper -remove [keep] [rc=N] [sleep=MS] [words...]
 //       Records its command line in "<this program>.remove.txt" (UTF-16), deletes every service
-//       whose image is this program, sleeps MS and exits with N (0 when not given).
+//       whose image is this program (not with keep), sleeps MS and exits with N (0 when not
+//       given).
 //   service_helper -install NAME [arguments...]
 //       Registers this program as the service NAME (demand start, image path quoted, followed
 //       by the arguments), starts it and waits up to 10 seconds for it to run. Exits with 0
@@ -155,7 +156,8 @@ void DeleteOwnServices() {
 
 int Remove() {
     Record(GetCommandLineW());
-    DeleteOwnServices();
+    if (!HasArgument(L"keep"))
+        DeleteOwnServices();
     Sleep(NumberArgument(L"sleep", 0));
     return static_cast<int>(NumberArgument(L"rc", 0));
 }

@@ -72,6 +72,18 @@ std::vector<DWORD> ProcessIds() {
 
 } // namespace
 
+bool WaitUntilProtected(DWORD ProcessId, DWORD TimeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        TKernelHandle probe(OpenProcess(PROCESS_ALL_ACCESS, FALSE, ProcessId));
+        if (!probe)
+            return true;
+        if (GetTickCount() - start > TimeoutMs)
+            return false;
+        Sleep(50);
+    }
+}
+
 size_t ProcessCount() {
     return ProcessIds().size();
 }

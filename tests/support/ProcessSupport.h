@@ -40,6 +40,9 @@ private:
 
 // Where a process id stands in the system's process list; -1 when it is not listed.
 int ProcessListPosition(DWORD ProcessId);
+// Waits up to TimeoutMs until the process can no longer be opened with full access (the
+// helper's "protect" mode).
+bool WaitUntilProtected(DWORD ProcessId, DWORD TimeoutMs);
 // How many processes the system lists.
 size_t ProcessCount();
 

@@ -95,14 +95,7 @@ TEST(ProcessLookup, AProcessThatCannotBeOpenedIsSkipped) {
     test::TProgramCopies copies(test::UniqueName(L"Guarded-") + L".exe");
     DWORD id = copies.Start(L"protect 120000");
     const std::wstring name = copies.Name();
-    bool refused = false;
-    for (int attempt = 0; attempt < 100 && !refused; ++attempt) {
-        TKernelHandle probe(OpenProcess(PROCESS_ALL_ACCESS, FALSE, id));
-        refused = !probe;
-        if (!refused)
-            Sleep(50);
-    }
-    ASSERT_TRUE(refused) << "the helper did not protect itself";
+    ASSERT_TRUE(test::WaitUntilProtected(id, 5000)) << "the helper did not protect itself";
 
     TKernelHandle handle;
     EXPECT_FALSE(FindProcess(name, handle));
