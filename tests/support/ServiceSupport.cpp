@@ -42,6 +42,22 @@ void EndServiceProcess(SC_HANDLE Service) {
     }
 }
 
+// Stops the service (ending its process when it ignores the request), deletes it and its key.
+void RemoveService(const std::wstring& Name) {
+    if (TServiceHandle manager{OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)}) {
+        TServiceHandle service(OpenServiceW(manager.Get(), Name.c_str(), SERVICE_ALL_ACCESS));
+        if (service) {
+            SERVICE_STATUS status{};
+            if (ControlService(service.Get(), SERVICE_CONTROL_STOP, &status))
+                WaitForState(service.Get(), SERVICE_STOPPED, 5000);
+            EndServiceProcess(service.Get());
+            DeleteService(service.Get());
+        }
+    }
+    // A key left without its service would become one at the next start of the prefix.
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, ServiceKey(Name).c_str());
+}
+
 } // namespace
 
 std::wstring ServiceKey(const std::wstring& Name) {
@@ -53,17 +69,33 @@ std::wstring ReadWideFile(const std::wstring& Path) {
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
 }
 
-TTestService::TTestService(const std::wstring& Arguments, bool Blanks, TImagePath Form,
-                           const std::wstring& Prefix)
-    : FName(UniqueName(Prefix)) {
-    std::wstring folder = FFolder.Path() + (Blanks ? L"Program Files\\Suite\\" : L"Suite\\");
-    if (Blanks)
+TTestService::TTestService() : TTestService(TOptions{}) {}
+
+TTestService::TTestService(const TOptions& Options)
+    : FName(Options.Name.empty() ? UniqueName(L"UtSvc-") : Options.Name) {
+    // What a failed earlier run left of a named service.
+    if (!Options.Name.empty())
+        RemoveService(FName);
+    std::wstring folder =
+        FFolder.Path() + (Options.Blanks ? L"Program Files\\Suite\\" : L"Suite\\");
+    if (Options.Blanks)
         CreateDirectoryW((FFolder.Path() + L"Program Files").c_str(), nullptr);
     CreateDirectoryW(folder.c_str(), nullptr);
-    FExe = folder + L"broker.exe";
+    FExe = folder + Options.ExeName;
     if (!CopyFileW(HelperPath(L"service_helper.exe").c_str(), FExe.c_str(), FALSE))
         throw std::runtime_error("cannot copy the service program");
-    FImagePath = (Form == Quoted ? L"\"" + FExe + L"\"" : FExe) + L" " + Arguments;
+    FImagePath = (Options.Form == Quoted ? L"\"" + FExe + L"\"" : FExe) + L" " + Options.Arguments;
+    if (!Options.Register) {
+        TRegKey key;
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, ServiceKey(FName).c_str(), 0, nullptr, 0, KEY_WRITE,
+                            nullptr, key.Put(), nullptr) != ERROR_SUCCESS ||
+            RegSetValueExW(key.Get(), L"ImagePath", 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(FImagePath.c_str()),
+                           static_cast<DWORD>((FImagePath.size() + 1) * sizeof(wchar_t))) !=
+                ERROR_SUCCESS)
+            throw std::runtime_error("cannot write the service key");
+        return;
+    }
     TServiceHandle manager = OpenManager();
     TServiceHandle service(
         CreateServiceW(manager.Get(), FName.c_str(), FName.c_str(), SERVICE_ALL_ACCESS,
@@ -74,18 +106,7 @@ TTestService::TTestService(const std::wstring& Arguments, bool Blanks, TImagePat
 }
 
 TTestService::~TTestService() {
-    if (TServiceHandle manager{OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)}) {
-        TServiceHandle service(OpenServiceW(manager.Get(), FName.c_str(), SERVICE_ALL_ACCESS));
-        if (service) {
-            SERVICE_STATUS status{};
-            if (ControlService(service.Get(), SERVICE_CONTROL_STOP, &status))
-                WaitForState(service.Get(), SERVICE_STOPPED, 5000);
-            EndServiceProcess(service.Get());
-            DeleteService(service.Get());
-        }
-    }
-    // A key left without its service would become one at the next start of the prefix.
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, ServiceKey(FName).c_str());
+    RemoveService(FName);
 }
 
 void TTestService::Start() {

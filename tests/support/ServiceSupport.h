@@ -8,16 +8,26 @@
 namespace test {
 
 // A service of the tests: a copy of service_helper.exe in a folder of its own, registered with
-// the service control manager under a unique name. When the object goes, the service is
-// stopped (its process ended if it ignores the request), deleted, its key removed and its
-// folder with it.
+// the service control manager. When the object goes, the service is stopped (its process ended
+// if it ignores the request), deleted, its key removed and its folder with it.
 class TTestService {
 public:
     enum TImagePath { Quoted, Unquoted };
-    // Arguments follow the program in the image path ("-service", "-service -ignorestop").
-    // Below a folder with blanks when Blanks is set ("...\Program Files\Suite\").
-    explicit TTestService(const std::wstring& Arguments = L"-service", bool Blanks = false,
-                          TImagePath Form = Quoted, const std::wstring& Prefix = L"UtSvc-");
+    struct TOptions {
+        // Follow the program in the image path ("-service", "-service -ignorestop").
+        std::wstring Arguments = L"-service";
+        // Below a folder with blanks ("...\\Program Files\\Suite\\").
+        bool Blanks = false;
+        TImagePath Form = Quoted;
+        // Unique when not given; a script built with the tests names its services itself.
+        std::wstring Name = L"";
+        std::wstring ExeName = L"broker.exe";
+        // Without it, only the service's key is written, as an installation may leave it
+        // behind with no service the manager knows.
+        bool Register = true;
+    };
+    TTestService();
+    explicit TTestService(const TOptions& Options);
     ~TTestService();
     TTestService(const TTestService&) = delete;
     TTestService& operator=(const TTestService&) = delete;

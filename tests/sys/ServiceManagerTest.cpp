@@ -101,7 +101,7 @@ TEST_F(ServiceManagerTest, OpensStartsPausesContinuesStopsAndCloses) {
 // A service that accepts the stop request but goes on running: the wait ends at the limit
 // given, here 2 seconds instead of the step's 60.
 TEST_F(ServiceManagerTest, AServiceThatDoesNotStopTimesOut) {
-    test::TTestService service(L"-service -ignorestop");
+    test::TTestService service({.Arguments = L"-service -ignorestop"});
     service.Start();
     Use(service);
     ASSERT_TRUE(Manager.Open(ManagerRead, SERVICE_STOP));
@@ -117,7 +117,7 @@ TEST_F(ServiceManagerTest, AServiceThatDoesNotStopTimesOut) {
 // A service that does not accept the request, and a handle without the right to ask: both
 // refuse at once.
 TEST_F(ServiceManagerTest, ARefusedStopFailsAtOnce) {
-    test::TTestService service(L"-service -nostop");
+    test::TTestService service({.Arguments = L"-service -nostop"});
     service.Start();
     Use(service);
     ASSERT_TRUE(Manager.Open(ManagerRead, SERVICE_STOP));

@@ -69,8 +69,8 @@ TEST_F(ServiceStepTest, ARunningServiceIsStoppedUnregisteredAndItsKeyRemoved) {
 // The program is found by its real path, quoted or not, below a folder with blanks, and the
 // program the command names is the one started: a planted "Program.exe" above never runs.
 TEST_F(ServiceStepTest, TheServiceProgramIsFoundBelowAFolderWithBlanks) {
-    test::TTestService quoted(L"-service", true, test::TTestService::Quoted);
-    test::TTestService unquoted(L"-service", true, test::TTestService::Unquoted);
+    test::TTestService quoted({.Blanks = true});
+    test::TTestService unquoted({.Blanks = true, .Form = test::TTestService::Unquoted});
     quoted.Start();
     unquoted.Start();
     // Planted after the start, which would otherwise run it as the service.
@@ -93,30 +93,24 @@ TEST_F(ServiceStepTest, TheServiceProgramIsFoundBelowAFolderWithBlanks) {
 // a service without a key is only reported.
 TEST_F(ServiceStepTest, StoppedServicesKeysWithoutServiceAndMissingServices) {
     test::TTestService stopped;
-    test::TTempFolder folder;
-    const std::wstring keyOnly = test::UniqueName(L"UtKeyOnly-");
-    const std::wstring keyOnlyExe = folder.Path() + L"gateway.exe";
-    ASSERT_TRUE(
-        CopyFileW(test::HelperPath(L"service_helper.exe").c_str(), keyOnlyExe.c_str(), FALSE));
-    test::WriteRegString(HKEY_LOCAL_MACHINE, test::ServiceKey(keyOnly), L"ImagePath",
-                         Quoted(keyOnlyExe) + L" -service");
+    test::TTestService keyOnly({.Name = test::UniqueName(L"UtKeyOnly-"), .Register = false});
     const std::wstring missing = test::UniqueName(L"UtMissing-");
 
     RunSteps(Services(ServiceStep(stopped.Name(), L"-remove") +
-                      ServiceStep(keyOnly, L"-remove AuthProxy") + ServiceStep(missing, L"")));
-    test::DeleteRegTree(HKEY_LOCAL_MACHINE, test::ServiceKey(keyOnly));
+                      ServiceStep(keyOnly.Name(), L"-remove AuthProxy") +
+                      ServiceStep(missing, L"")));
 
     EXPECT_TRUE(View.Errors.empty()) << WideToUtf8(View.Errors[0]);
     EXPECT_TRUE(TracedInOrder(
         {L"Stopping service \"" + stopped.Name() + L"\"...", L"  service is not running.",
          L"Executing \"" + Quoted(stopped.Exe()) + L" -remove\"...", L"  rc=0"}));
     EXPECT_FALSE(stopped.KeyExists());
-    EXPECT_TRUE(
-        TracedInOrder({L"Stopping service \"" + keyOnly + L"\"...", L"  open service failed.",
-                       L"Executing \"" + Quoted(keyOnlyExe) + L" -remove AuthProxy\"...", L"  rc=0",
-                       L"Service \"" + keyOnly + L"\" remove from registry"}));
-    EXPECT_EQ(test::ReadWideFile(keyOnlyExe + L".remove.txt"),
-              Quoted(keyOnlyExe) + L" -remove AuthProxy");
+    EXPECT_TRUE(TracedInOrder(
+        {L"Stopping service \"" + keyOnly.Name() + L"\"...", L"  open service failed.",
+         L"Executing \"" + Quoted(keyOnly.Exe()) + L" -remove AuthProxy\"...", L"  rc=0",
+         L"Service \"" + keyOnly.Name() + L"\" remove from registry"}));
+    EXPECT_EQ(keyOnly.RemovalCommandLine(), Quoted(keyOnly.Exe()) + L" -remove AuthProxy");
+    EXPECT_FALSE(keyOnly.KeyExists());
     std::vector<std::wstring> lines = StepLines();
     auto last = std::find(lines.begin(), lines.end(), L"  " + missing);
     ASSERT_NE(last, lines.end());
@@ -145,7 +139,7 @@ TEST_F(ServiceStepTest, OnTheDeveloperWorkstationTheProgramIsNotRun) {
 
 // Each failure shows its error line, keeps the key and lets the next element run.
 TEST_F(ServiceStepTest, FailuresShowAnErrorLineAndKeepTheKey) {
-    test::TTestService refusing(L"-service -nostop");
+    test::TTestService refusing({.Arguments = L"-service -nostop"});
     test::TTestService failing;
     test::TTestService noParam;
     test::TTestService gone;
