@@ -89,6 +89,23 @@ TEST_F(ServiceStepTest, TheServiceProgramIsFoundBelowAFolderWithBlanks) {
     EXPECT_EQ(quoted.State(), 0u) << "the service removed itself";
 }
 
+// A program that is gone is not looked for elsewhere: the command fails, the key stays, and
+// "Program.exe" above the unquoted path with blanks is never started in its place.
+TEST_F(ServiceStepTest, AProgramThatIsGoneIsNotReplacedByAPlantedOne) {
+    test::TTestService vanished({.Blanks = true, .Form = test::TTestService::Unquoted});
+    std::wstring planted = vanished.Root() + L"Program.exe";
+    ASSERT_TRUE(CopyFileW(test::HelperPath(L"service_helper.exe").c_str(), planted.c_str(), FALSE));
+    ASSERT_TRUE(DeleteFileW(vanished.Exe().c_str()));
+
+    RunSteps(Services(ServiceStep(vanished.Name(), L"-remove")));
+
+    ASSERT_EQ(View.Errors.size(), 1u);
+    EXPECT_EQ(View.Errors[0].rfind(L"Uninstall Service failed (LaunchAndWait \"", 0), 0u)
+        << WideToUtf8(View.Errors[0]);
+    EXPECT_FALSE(test::FileExists(planted + L".remove.txt")) << "the planted program ran";
+    EXPECT_TRUE(vanished.KeyExists());
+}
+
 // A stopped service and a key with no service behind it are not stopped, but still removed;
 // a service without a key is only reported.
 TEST_F(ServiceStepTest, StoppedServicesKeysWithoutServiceAndMissingServices) {
