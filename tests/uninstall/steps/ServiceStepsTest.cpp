@@ -24,6 +24,40 @@ std::wstring Quoted(const std::wstring& Text) {
     return L"\"" + Text + L"\"";
 }
 
+// Grants everyone only Access to a key below HKLM while it lives (and always the right to give
+// the key back its full access afterwards).
+class TKeyAccess {
+public:
+    TKeyAccess(const std::wstring& Key, DWORD Access) : FKey(Key) {
+        Set(Access | WRITE_DAC | READ_CONTROL);
+    }
+    ~TKeyAccess() { Set(KEY_ALL_ACCESS); }
+    TKeyAccess(const TKeyAccess&) = delete;
+    TKeyAccess& operator=(const TKeyAccess&) = delete;
+
+private:
+    void Set(DWORD Access) {
+        alignas(DWORD) BYTE buffer[128];
+        auto* acl = reinterpret_cast<ACL*>(buffer);
+        SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+        PSID everyone = nullptr;
+        ASSERT_TRUE(InitializeAcl(acl, sizeof(buffer), ACL_REVISION));
+        ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0,
+                                             &everyone));
+        AddAccessAllowedAce(acl, ACL_REVISION, Access, everyone);
+        TRegKey key;
+        ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, FKey.c_str(), 0, WRITE_DAC, key.Put()),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(SetSecurityInfo(key.Get(), SE_REGISTRY_KEY,
+                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, acl, nullptr),
+                  static_cast<DWORD>(ERROR_SUCCESS));
+        FreeSid(everyone);
+    }
+
+    std::wstring FKey;
+};
+
 class ServiceStepTest : public StepTest {
 protected:
     // The trace lines of the main window, in order, without the module column.
@@ -188,6 +222,31 @@ TEST_F(ServiceStepTest, FailuresShowAnErrorLineAndKeepTheKey) {
     for (const auto* service : {&refusing, &failing, &noParam, &gone})
         EXPECT_TRUE(service->KeyExists()) << WideToUtf8(service->Name());
     EXPECT_FALSE(last.KeyExists());
+}
+
+// A key that exists but cannot be read stops the step before anything is done; one that cannot
+// be deleted (a subkey nobody may open) is only traced, after the service has removed itself.
+TEST_F(ServiceStepTest, KeysThatCannotBeReadOrDeleted) {
+    test::TTestService unreadable;
+    test::TTestService undeletable({.Register = false});
+    unreadable.Start();
+    const std::wstring security = test::ServiceKey(undeletable.Name()) + L"\\Security";
+    test::WriteRegString(HKEY_LOCAL_MACHINE, security, L"Security", L"x");
+    TKeyAccess noRead(test::ServiceKey(unreadable.Name()), DELETE);
+    TKeyAccess closed(security, 0);
+
+    RunSteps(Services(ServiceStep(unreadable.Name(), L"-remove") +
+                      ServiceStep(undeletable.Name(), L"-remove")));
+
+    EXPECT_EQ(View.Errors, std::vector<std::wstring>{L"Uninstall Service failed (Unable to open "
+                                                     L"registry key \"" +
+                                                     test::ServiceKey(unreadable.Name()) + L"\")"});
+    EXPECT_EQ(unreadable.State(), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(unreadable.RemovalCommandLine(), L"");
+    EXPECT_TRUE(TracedInOrder(
+        {L"  rc=0", L"Unable to remove service \"" + undeletable.Name() + L"\" from registry"}));
+    EXPECT_EQ(undeletable.RemovalCommandLine(), Quoted(undeletable.Exe()) + L" -remove");
+    EXPECT_TRUE(undeletable.KeyExists());
 }
 
 // A removal program that runs longer than 10 seconds fails the step and keeps the key.
