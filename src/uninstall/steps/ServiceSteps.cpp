@@ -53,6 +53,14 @@ TRemovalCommand RemovalCommand(const std::wstring& ImagePath, const std::wstring
     return {program, L"\"" + program + L"\" " + Param};
 }
 
+// The service's image path; a key that is there but cannot be read fails the step.
+std::wstring ReadImagePath(const std::wstring& Key) {
+    TRegKey service = Registry::OpenRead(HKEY_LOCAL_MACHINE, Key);
+    if (!service)
+        throw Exception(Format(L"Unable to open registry key \"%s\"", {Key}));
+    return Registry::ReadString(service.Get(), L"ImagePath");
+}
+
 // Stops a running service and waits for it; raises when it does not stop. A service that
 // cannot be opened or is not running is left as it is.
 void StopService(TUninstallEngine& Engine, const std::wstring& Name) {
@@ -93,15 +101,8 @@ void TUninstallEngine::UninstallService(const TXmlNode& Node) {
         std::wstring name = ScriptAttr::RequiredText(Node, L"Name");
         SetStatus(2, L"  " + name);
         const std::wstring key = ServicesKey + name;
-        const bool exists = Registry::KeyExists(HKEY_LOCAL_MACHINE, key);
-        std::wstring imagePath;
-        if (exists) {
-            TRegKey service = Registry::OpenRead(HKEY_LOCAL_MACHINE, key);
-            if (!service)
-                throw Exception(Format(L"Unable to open registry key \"%s\"", {key}));
-            imagePath = Registry::ReadString(service.Get(), L"ImagePath");
-        }
-        if (exists) {
+        if (Registry::KeyExists(HKEY_LOCAL_MACHINE, key)) {
+            std::wstring imagePath = ReadImagePath(key);
             StopService(*this, name);
             if (!OnDeveloperWorkstation(ComputerName()))
                 RunRemovalCommand(*this, imagePath, ScriptAttr::RequiredText(Node, L"Param"));
