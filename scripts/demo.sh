@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
 # Builds uninstall.exe and starts it under Wine in a private prefix seeded with a small
 # simulated installation of the suite: its settings and deployment settings in the registry,
-# its folders and files, and one file held open by another program.
+# its folders and files, its running programs and installed services, and one file held open by
+# another program.
 #
 # With a display you press "Uninstall" yourself and close the window; without one (a server,
 # a container) the run happens under Xvfb, "Uninstall" is pressed for you, and screenshots of
 # the window before and after land in out/.
-# Afterwards the script prints what was removed, what waits for the restart, and what a
-# restart of the prefix then removes.
+# Afterwards the script prints what was removed, which programs and services are gone, what
+# waits for the restart, and what a restart of the prefix then removes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/bootstrap.sh"
 
 build=${BUILD_DIR:-$root/build}
 . "$root/scripts/build-lib.sh"
-build_project uninstall_demo procs_child ui_driver
+build_project uninstall_demo procs_child ui_driver process_helper service_helper
 start_private_prefix uninstall-demo
 drive_c="$WINEPREFIX/drive_c"
 out="$root/out"
@@ -49,6 +50,42 @@ for f in ProgramData/Talveno/LD/logs/norva.log Talveno/Backup/2026-12-01.bak Tal
   seed "$f"
 done
 chmod a-w "$drive_c/$lp/bin/nrvlog.dll"
+# Running programs of the suite and its services, whose programs live below a folder with
+# blanks (copies of the tests' helper programs).
+lpw='C:\Program Files (x86)\Talveno\LP'
+cp helpers/process_helper.exe "$drive_c/$lp/bin/NorvaConsole.exe"
+cp helpers/process_helper.exe "$drive_c/$lp/bin/NorvaPortal.exe"
+for p in NorvaConsole NorvaPortal NorvaPortal; do
+  wine "$lpw\\bin\\$p.exe" sleep 600000 >/dev/null 2>&1 &
+done
+mkdir -p "$drive_c/$lp/Broker"
+cp helpers/service_helper.exe "$drive_c/$lp/Broker/TalvenoBrokerGW.exe"
+cp helpers/service_helper.exe "$drive_c/$lp/Velmarix/WebSocket/talveno.webSocket.engine.exe"
+wine "$lpw\Broker\TalvenoBrokerGW.exe" -install TalvenoBrokerServer -service >/dev/null 2>&1
+wine "$lpw\Velmarix\WebSocket\talveno.webSocket.engine.exe" -install TalvenoMiddlewareWebSocket \
+  -service >/dev/null 2>&1
+# The suite's programs that run in this prefix, and the state of its services.
+programs() {
+  local list
+  list=$(wine helpers/procs_child.exe processes 2>/dev/null | tr -d '\r' |
+    grep -iE '^(norva|talveno)' | sort | uniq -c | sed 's/^ */  /' || true)
+  echo "${list:-  none}"
+}
+services() {
+  local s state
+  for s in TalvenoBrokerServer TalvenoMiddlewareWebSocket; do
+    state=$(wine sc query "$s" 2>/dev/null | tr -d '\r' | sed -n 's/.*STATE *: *[0-9]* *//p' || true)
+    if wine reg query "HKLM\\SYSTEM\\CurrentControlSet\\Services\\$s" >/dev/null 2>&1; then
+      echo "  $s: installed, ${state:-unknown}"
+    else
+      echo "  $s: removed"
+    fi
+  done
+}
+for _ in $(seq 50); do [ "$(programs | grep -c exe)" -ge 4 ] && break; sleep 0.2; done
+echo "Running programs of the suite:"; programs
+echo "Services of the suite:"; services
+
 listing() { (cd "$drive_c" && find "Program Files (x86)/Talveno" ProgramData/Talveno Talveno VelxShr \
   users/Public/Desktop "ProgramData/Microsoft/Windows/Start Menu/Programs/QX2" InMailSrv.log OutMailSrv.exe \
   keep-me.txt 2>/dev/null | sort) || true; }
@@ -89,6 +126,8 @@ echo "Removed:"
 comm -23 "$tmp/before.txt" "$tmp/after.txt" | sed 's/^/  /'
 echo "Left in place:"
 comm -12 "$tmp/before.txt" "$tmp/after.txt" | sed 's/^/  /'
+echo "Running programs of the suite after the run:"; programs
+echo "Services of the suite after the run:"; services
 echo "Scheduled for deletion at the next restart:"
 wine reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations 2>/dev/null |
   tr -d '\r' | sed -n 's/.*REG_MULTI_SZ *//p' | sed 's/\\0\\0/\n/g; s/\\0/\n/g' | sed '/^$/d; s/^\\??\\/  /'

@@ -26,7 +26,7 @@ struct TStartedProcess {
 };
 
 TStartedProcess Start(const std::wstring& CmdLine, WORD CmdShow, bool Suspended,
-                      const std::wstring& Path, TLaunchErrors Errors) {
+                      const std::wstring& Path, TLaunchErrors Errors, const std::wstring& Program) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -35,8 +35,8 @@ TStartedProcess Start(const std::wstring& CmdLine, WORD CmdShow, bool Suspended,
     // CreateProcessW may write into the command line, so it gets a copy of its own.
     std::vector<wchar_t> line(CmdLine.begin(), CmdLine.end());
     line.push_back(L'\0');
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE,
-                        Suspended ? CREATE_SUSPENDED : 0, nullptr,
+    if (!CreateProcessW(Program.empty() ? nullptr : Program.c_str(), line.data(), nullptr, nullptr,
+                        TRUE, Suspended ? CREATE_SUSPENDED : 0, nullptr,
                         Path.empty() ? nullptr : Path.c_str(), &startup, &info)) {
         std::wstring error = ErrorText(Errors);
         Raise(Errors, L"LaunchAndWait \"%s\" failed (%s)", {CmdLine, error});
@@ -51,8 +51,8 @@ TStartedProcess Start(const std::wstring& CmdLine, WORD CmdShow, bool Suspended,
 } // namespace
 
 int LaunchProcess(const std::wstring& CmdLine, DWORD Timeout, WORD CmdShow, bool Suspended,
-                  const std::wstring& Path, TLaunchErrors Errors) {
-    TStartedProcess started = Start(CmdLine, CmdShow, Suspended, Path, Errors);
+                  const std::wstring& Path, TLaunchErrors Errors, const std::wstring& Program) {
+    TStartedProcess started = Start(CmdLine, CmdShow, Suspended, Path, Errors, Program);
     if (Suspended) {
         MapId(started.ProcessId, true, L"");
         if (ResumeThread(started.Thread.Get()) == static_cast<DWORD>(-1)) {

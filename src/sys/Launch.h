@@ -11,6 +11,9 @@ enum class TLaunchErrors { Traced, Plain };
 
 // The sequence both runners share: start CmdLine (wide, unchanged), optionally suspended and
 // resumed after MapId, wait up to Timeout ms and return the exit code. The program's handles
-// are closed on every path; a program that timed out keeps running.
+// are closed on every path; a program that timed out keeps running. Program, when given, is the
+// full path of the program to start, so that the platform searches nothing; CmdLine then
+// still names it first, as the program expects.
 int LaunchProcess(const std::wstring& CmdLine, DWORD Timeout, WORD CmdShow, bool Suspended,
-                  const std::wstring& Path, TLaunchErrors Errors);
+                  const std::wstring& Path, TLaunchErrors Errors,
+                  const std::wstring& Program = L"");

@@ -2,8 +2,9 @@
 #include "sys/Procs.h"
 
 int LaunchAndWait(const std::wstring& CmdLine, DWORD Timeout, WORD CmdShow, bool Suspended,
-                  const std::wstring& Path) {
-    return LaunchProcess(CmdLine, Timeout, CmdShow, Suspended, Path, TLaunchErrors::Traced);
+                  const std::wstring& Path, const std::wstring& Program) {
+    return LaunchProcess(CmdLine, Timeout, CmdShow, Suspended, Path, TLaunchErrors::Traced,
+                         Program);
 }
 
 // The office-mapping server is not part of this program; a suspended start only keeps the

@@ -6,9 +6,11 @@
 //   procs_child hold FILE            opens FILE without sharing, creates FILE.held, sleeps
 //   procs_child isserver ...         exits with 1 when IsServerEngine is true, else 0
 //   procs_child reboot               Reboot with the restart request answered "accepted"
+//   procs_child processes            prints the executable's file name of every process
 #include "sys/Procs.h"
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -39,6 +41,25 @@ int Hold(const wchar_t* file) {
     return 0;
 }
 
+void PrintProcesses() {
+    DWORD ids[4096];
+    DWORD bytes = 0;
+    if (!EnumProcesses(ids, sizeof(ids), &bytes))
+        return;
+    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, ids[i]);
+        if (!process)
+            continue;
+        wchar_t image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (QueryFullProcessImageNameW(process, 0, image, &size)) {
+            const wchar_t* name = std::wcsrchr(image, L'\\');
+            std::printf("%ls\n", name ? name + 1 : image);
+        }
+        CloseHandle(process);
+    }
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -62,6 +83,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (mode == L"hold" && argc > 2)
         return Hold(argv[2]);
+    if (mode == L"processes") {
+        PrintProcesses();
+        return 0;
+    }
     if (mode == L"isserver")
         return IsServerEngine() ? 1 : 0;
     if (mode == L"reboot") {

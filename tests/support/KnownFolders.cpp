@@ -11,4 +11,22 @@ std::wstring KnownFolder(REFKNOWNFOLDERID Id) {
     return result;
 }
 
+std::wstring SpecialFolder(int Csidl) {
+    wchar_t path[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, path, Csidl, FALSE);
+    return path;
+}
+
+std::wstring WindowsFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetWindowsDirectoryW(path, MAX_PATH);
+    return path;
+}
+
+std::wstring ShortName(const std::wstring& Path) {
+    wchar_t path[MAX_PATH] = {};
+    GetShortPathNameW(Path.c_str(), path, MAX_PATH);
+    return path;
+}
+
 } // namespace test

@@ -1,30 +1,13 @@
 // The deletion guard judges what a path names, not how it is spelled.
 #include "sys/FileEntry.h"
 #include "sys/ProtectedFolders.h"
+#include "support/KnownFolders.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
 namespace {
-
-std::wstring Special(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
-    return path;
-}
-
-std::wstring Windows() {
-    wchar_t path[MAX_PATH] = {};
-    GetWindowsDirectoryW(path, MAX_PATH);
-    return path;
-}
-
-std::wstring ShortName(const std::wstring& Path) {
-    wchar_t path[MAX_PATH] = {};
-    GetShortPathNameW(Path.c_str(), path, MAX_PATH);
-    return path;
-}
 
 // The links the CTest fixture guard_link_fixture made from the Linux side:
 // C:\guard-fixture\suite\{dlink -> ..\outside, flink -> ..\outside\f.txt, elink -> ..\empty}.
@@ -35,25 +18,27 @@ bool HaveLinks() {
 }
 
 TEST(FolderIdentity, SpellingsOfProtectedFoldersAreRefused) {
-    const std::wstring programsX86 = Special(CSIDL_PROGRAM_FILESX86);
-    const std::wstring profile = Special(CSIDL_PROFILE);
+    const std::wstring programsX86 = test::SpecialFolder(CSIDL_PROGRAM_FILESX86);
+    const std::wstring profile = test::SpecialFolder(CSIDL_PROFILE);
     struct TCase {
         std::wstring Path;
         const wchar_t* Reason;
     } cases[] = {
-        {ShortName(programsX86), L"the path is a system folder"},
-        {ShortName(Special(CSIDL_COMMON_APPDATA)), L"the path is a system folder"},
-        {Windows() + L"\\Sysnative", L"the path is a system folder"},
-        {Windows() + L"\\Fonts", L"the path is a system folder"},
-        {Windows() + L"\\Fonts\\..\\Fonts\\.", L"the path is a system folder"},
-        {Windows() + L"\\Help", L"the path is inside the Windows folder"},
-        {Special(CSIDL_SYSTEM) + L"\\drivers", L"the path is inside the Windows folder"},
+        {test::ShortName(programsX86), L"the path is a system folder"},
+        {test::ShortName(test::SpecialFolder(CSIDL_COMMON_APPDATA)),
+         L"the path is a system folder"},
+        {test::WindowsFolder() + L"\\Sysnative", L"the path is a system folder"},
+        {test::WindowsFolder() + L"\\Fonts", L"the path is a system folder"},
+        {test::WindowsFolder() + L"\\Fonts\\..\\Fonts\\.", L"the path is a system folder"},
+        {test::WindowsFolder() + L"\\Help", L"the path is inside the Windows folder"},
+        {test::SpecialFolder(CSIDL_SYSTEM) + L"\\drivers",
+         L"the path is inside the Windows folder"},
         {profile + L"\\AppData", L"the path is a system folder"},
         {profile + L"\\AppData\\LocalLow", L"the path is a system folder"},
-        {Special(CSIDL_COMMON_APPDATA) + L"\\Microsoft\\Windows",
+        {test::SpecialFolder(CSIDL_COMMON_APPDATA) + L"\\Microsoft\\Windows",
          L"the path contains a system folder"},
-        {Special(CSIDL_PROGRAM_FILES_COMMON), L"the path is a system folder"},
-        {Special(CSIDL_PROGRAM_FILES_COMMONX86), L"the path is a system folder"},
+        {test::SpecialFolder(CSIDL_PROGRAM_FILES_COMMON), L"the path is a system folder"},
+        {test::SpecialFolder(CSIDL_PROGRAM_FILES_COMMONX86), L"the path is a system folder"},
         {L"C:\\.", L"the path is a drive root"},
         {L"\\\\?\\C:\\Suite", L"the path is not absolute"},
     };
@@ -64,9 +49,10 @@ TEST(FolderIdentity, SpellingsOfProtectedFoldersAreRefused) {
 TEST(FolderIdentity, ThePlacesBelowStayAllowed) {
     test::TTempFolder temp;
     CreateDirectoryW((temp.Path() + L"Suite").c_str(), nullptr);
-    for (const std::wstring& path : {temp.Path() + L"Suite", ShortName(temp.Path() + L"Suite"),
-                                     Special(CSIDL_PROFILE) + L"\\AppData\\Roaming\\Talveno",
-                                     Special(CSIDL_PROGRAM_FILESX86) + L"\\Talveno"})
+    for (const std::wstring& path :
+         {temp.Path() + L"Suite", test::ShortName(temp.Path() + L"Suite"),
+          test::SpecialFolder(CSIDL_PROFILE) + L"\\AppData\\Roaming\\Talveno",
+          test::SpecialFolder(CSIDL_PROGRAM_FILESX86) + L"\\Talveno"})
         EXPECT_EQ(ProtectedFolderReason(path), L"") << testing::PrintToString(path);
 }
 
@@ -96,15 +82,15 @@ TEST(FolderIdentity, FileSearchesThatWouldEmptyASystemFolderAreRefused) {
         const wchar_t* Mask;
         bool Refused;
     } cases[] = {
-        {Special(CSIDL_COMMON_APPDATA), L"*", true},
-        {Special(CSIDL_COMMON_DOCUMENTS), L"*.*", true},
-        {Special(CSIDL_PROGRAM_FILES), L"*.*", true},
+        {test::SpecialFolder(CSIDL_COMMON_APPDATA), L"*", true},
+        {test::SpecialFolder(CSIDL_COMMON_DOCUMENTS), L"*.*", true},
+        {test::SpecialFolder(CSIDL_PROGRAM_FILES), L"*.*", true},
         {L"C:\\", L"*", true},
         {L"", L"Norva*.lnk", true},
         {L"%Esd.LPDir%", L"*.dll", true},
-        {Special(CSIDL_COMMON_DESKTOPDIRECTORY), L"*Norva*.lnk", false},
+        {test::SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY), L"*Norva*.lnk", false},
         {L"C:\\", L"InMailSrv.*", false},
-        {Special(CSIDL_SYSTEM), L"kv_*.*", false},
+        {test::SpecialFolder(CSIDL_SYSTEM), L"kv_*.*", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(!FileSearchReason(c.Path, c.Mask).empty(), c.Refused)

@@ -20,12 +20,6 @@ void TUninstallEngine::UninstallAppPathValue(const TXmlNode&) {
 void TUninstallEngine::UninstallPath(const TXmlNode&) {
     NotBuilt(L"UninstallPath");
 }
-void TUninstallEngine::UninstallProcess(const TXmlNode&) {
-    NotBuilt(L"UninstallProcess");
-}
-void TUninstallEngine::UninstallService(const TXmlNode&) {
-    NotBuilt(L"UninstallService");
-}
 void TUninstallEngine::UninstallComObject(const TXmlNode&) {
     NotBuilt(L"UninstallComObject");
 }

@@ -4,11 +4,15 @@
 #include "core/Text.h"
 #include "logging/LoggingFixtures.h"
 #include "support/EnvSupport.h"
+#include "support/ProcessSupport.h"
 #include "support/ScriptSupport.h"
+#include "support/ServiceSupport.h"
+#include "sys/ProcessLookup.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
 #include <sstream>
 
@@ -240,6 +244,66 @@ TEST_F(EndToEnd, ABrokenScriptShowsTheErrorAndLeavesCloseEnabled) {
     for (const auto& entry : monitor.Entries(1))
         seen = seen || entry.Text.find("Trace system initialized.") != std::string::npos;
     EXPECT_TRUE(seen);
+}
+
+// The suite's programs end, its services are stopped and removed with their keys; a service
+// that does not stop shows its error line after the minute it is given, and the run goes on.
+TEST_F(EndToEnd, EndsProcessesAndRemovesServices) {
+    const std::wstring id = E2E_ID;
+    test::TProgramCopies portal(L"NorvaPortal-" + id + L".exe");
+    test::TProgramCopies daemon(L"NorvaDaemon-" + id + L".exe");
+    for (int i = 0; i < 3; ++i)
+        portal.Start();
+    daemon.Start();
+    test::TTestService hung({.Arguments = L"-service -ignorestop",
+                             .Name = L"TalvenoHung-" + id,
+                             .ExeName = L"HungSrv-" + id + L".exe"});
+    test::TTestService broker({.Blanks = true, .Name = L"TalvenoBroker-" + id});
+    // A key the service manager does not know: left behind by an earlier installation.
+    test::TTestService gateway({.Blanks = true,
+                                .Form = test::TTestService::Unquoted,
+                                .Name = L"TalvenoGateway-" + id,
+                                .Register = false});
+    hung.Start();
+    broker.Start();
+
+    TInstalledProgram program(L"e2e_processes_services.exe");
+    test::TRunningProcess uninstall(L"\"" + program.Exe + L"\" /trace");
+    Driver(L"wait");
+    auto start = std::chrono::steady_clock::now();
+    Driver(L"click 1001");
+    Driver(L"wait-enabled 2");
+    auto took = std::chrono::steady_clock::now() - start;
+    auto done = WindowState();
+    Screenshot(L"processes-services.bmp");
+
+    EXPECT_EQ(done[1021].Text, "Uninstallation done.");
+    EXPECT_TRUE(done[1023].Visible);
+    EXPECT_EQ(done[1023].Text, "Uninstall Service failed (Stop Service \"TalvenoHung-" +
+                                   WideToUtf8(id) + "\" failed (Service stop failed (Timeout)))");
+    EXPECT_FALSE(done[1024].Visible) << "nothing waits for a restart";
+    EXPECT_GE(took, std::chrono::seconds(60));
+    EXPECT_LT(took, std::chrono::seconds(75));
+
+    EXPECT_TRUE(portal.AllEnded(5000));
+    EXPECT_TRUE(daemon.AllEnded(5000));
+    EXPECT_EQ(broker.RemovalCommandLine(), L"\"" + broker.Exe() + L"\" -remove");
+    EXPECT_FALSE(broker.KeyExists());
+    EXPECT_EQ(broker.State(), 0u);
+    EXPECT_EQ(gateway.RemovalCommandLine(), L"\"" + gateway.Exe() + L"\" -remove Watchdog");
+    EXPECT_FALSE(gateway.KeyExists());
+    // The service that did not stop keeps its key; its program is ended by the last group.
+    EXPECT_EQ(hung.RemovalCommandLine(), L"");
+    EXPECT_TRUE(hung.KeyExists());
+    TKernelHandle found;
+    EXPECT_FALSE(FindProcess(L"HungSrv-" + id + L".exe", found));
+
+    Driver(L"close");
+    EXPECT_EQ(WaitForSingleObject(uninstall.Handle(), 30000), WAIT_OBJECT_0);
+    std::string log = test::ReadTextFile(program.LogFile());
+    for (const char* line : {"|TMainForm|  service stopped.|", "|TMainForm|  open service failed.|",
+                             "|TMainForm|  rc=0|"})
+        EXPECT_NE(log.find(line), std::string::npos) << line;
 }
 
 } // namespace

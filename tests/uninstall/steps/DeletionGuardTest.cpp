@@ -3,29 +3,12 @@
 #include "core/Text.h"
 #include "sys/ProtectedFolders.h"
 #include "uninstall/steps/LockedFiles.h"
+#include "support/KnownFolders.h"
 #include "uninstall/steps/StepFixture.h"
 
 #include <shlobj.h>
 
 namespace {
-
-std::wstring Special(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
-    return path;
-}
-
-std::wstring Windows() {
-    wchar_t path[MAX_PATH] = {};
-    GetWindowsDirectoryW(path, MAX_PATH);
-    return path;
-}
-
-std::wstring ShortName(const std::wstring& Path) {
-    wchar_t path[MAX_PATH] = {};
-    GetShortPathNameW(Path.c_str(), path, MAX_PATH);
-    return path;
-}
 
 // A file in a place that must survive; removed again when the test ends.
 class TCanary {
@@ -60,20 +43,24 @@ bool HaveLinks() {
 }
 
 TEST_F(StepTest, ProtectedFoldersUnderAnySpellingKeepTheirFiles) {
-    const std::wstring profile = Special(CSIDL_PROFILE);
+    const std::wstring profile = test::SpecialFolder(CSIDL_PROFILE);
     struct TCase {
         std::wstring StepPath;
         std::wstring CanaryFolder;
     } cases[] = {
-        {ShortName(Special(CSIDL_PROGRAM_FILESX86)), Special(CSIDL_PROGRAM_FILESX86)},
-        {ShortName(Special(CSIDL_COMMON_APPDATA)), Special(CSIDL_COMMON_APPDATA)},
-        {Windows() + L"\\Sysnative", Windows() + L"\\Sysnative"},
-        {Windows() + L"\\Fonts", Windows() + L"\\Fonts"},
+        {test::ShortName(test::SpecialFolder(CSIDL_PROGRAM_FILESX86)),
+         test::SpecialFolder(CSIDL_PROGRAM_FILESX86)},
+        {test::ShortName(test::SpecialFolder(CSIDL_COMMON_APPDATA)),
+         test::SpecialFolder(CSIDL_COMMON_APPDATA)},
+        {test::WindowsFolder() + L"\\Sysnative", test::WindowsFolder() + L"\\Sysnative"},
+        {test::WindowsFolder() + L"\\Fonts", test::WindowsFolder() + L"\\Fonts"},
         {profile + L"\\AppData", profile + L"\\AppData\\Roaming"},
-        {Special(CSIDL_COMMON_APPDATA) + L"\\Microsoft\\Windows", Special(CSIDL_COMMON_STARTMENU)},
-        {Special(CSIDL_PROGRAM_FILES) + L"\\..\\" +
-             Special(CSIDL_PROGRAM_FILES).substr(Special(CSIDL_PROGRAM_FILES).rfind(L'\\') + 1),
-         Special(CSIDL_PROGRAM_FILES)},
+        {test::SpecialFolder(CSIDL_COMMON_APPDATA) + L"\\Microsoft\\Windows",
+         test::SpecialFolder(CSIDL_COMMON_STARTMENU)},
+        {test::SpecialFolder(CSIDL_PROGRAM_FILES) + L"\\..\\" +
+             test::SpecialFolder(CSIDL_PROGRAM_FILES)
+                 .substr(test::SpecialFolder(CSIDL_PROGRAM_FILES).rfind(L'\\') + 1),
+         test::SpecialFolder(CSIDL_PROGRAM_FILES)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.StepPath));
@@ -89,10 +76,11 @@ TEST_F(StepTest, ProtectedFoldersUnderAnySpellingKeepTheirFiles) {
 }
 
 TEST_F(StepTest, FileStepsThatWouldEmptyASystemFolderSearchNothing) {
-    TCanary data(Special(CSIDL_COMMON_APPDATA));
-    TCanary documents(Special(CSIDL_COMMON_DOCUMENTS));
-    RunSteps(FileStep(Special(CSIDL_COMMON_APPDATA), L"*") +
-             FileStep(Special(CSIDL_COMMON_DOCUMENTS), L"*.*") + FileStep(L"", L"*.txt"));
+    TCanary data(test::SpecialFolder(CSIDL_COMMON_APPDATA));
+    TCanary documents(test::SpecialFolder(CSIDL_COMMON_DOCUMENTS));
+    RunSteps(FileStep(test::SpecialFolder(CSIDL_COMMON_APPDATA), L"*") +
+             FileStep(test::SpecialFolder(CSIDL_COMMON_DOCUMENTS), L"*.*") +
+             FileStep(L"", L"*.txt"));
     EXPECT_TRUE(data.Alive());
     EXPECT_TRUE(documents.Alive());
     ASSERT_EQ(View.Errors.size(), 3u);
@@ -130,9 +118,11 @@ TEST_F(StepTest, TheRestartListNeverSchedulesAProtectedFolder) {
         std::wstring Spelled; // the folder as a script could spell it
         std::wstring Real;
     } places[] = {
-        {ShortName(Special(CSIDL_PROGRAM_FILESX86)), Special(CSIDL_PROGRAM_FILESX86)},
-        {Windows() + L"\\Sysnative", Windows() + L"\\Sysnative"},
-        {Special(CSIDL_PROFILE) + L"\\AppData\\Roaming", Special(CSIDL_APPDATA)},
+        {test::ShortName(test::SpecialFolder(CSIDL_PROGRAM_FILESX86)),
+         test::SpecialFolder(CSIDL_PROGRAM_FILESX86)},
+        {test::WindowsFolder() + L"\\Sysnative", test::WindowsFolder() + L"\\Sysnative"},
+        {test::SpecialFolder(CSIDL_PROFILE) + L"\\AppData\\Roaming",
+         test::SpecialFolder(CSIDL_APPDATA)},
     };
     std::vector<std::wstring> locked;
     for (const auto& place : places) {

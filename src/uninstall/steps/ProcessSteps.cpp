@@ -1,0 +1,50 @@
+// The Process step of the uninstall script: every running process of an executable name ends.
+#include "core/Exception.h"
+#include "logging/Logger.h"
+#include "sys/ProcessLookup.h"
+#include "uninstall/engine/Engine.h"
+#include "uninstall/script/ScriptAssert.h"
+#include "uninstall/script/ScriptAttributes.h"
+
+#include <chrono>
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+// How long one ended process is given to go.
+constexpr DWORD ProcessEndWait = 1000;
+// How long the step goes on finding processes of the name while none that ran before it began
+// goes: a process that cannot be ended or is stuck exiting, or a guardian that starts the
+// program again as fast as it is ended, then ends the step instead of hanging the window.
+constexpr auto StuckLimit = std::chrono::seconds(5);
+
+// Ends the processes of Name one after the other, however many there are.
+void EndProcesses(const std::wstring& Name) {
+    const uint64_t stepStart = SystemTimeNow();
+    TClock::time_point lastGone = TClock::now();
+    TKernelHandle process;
+    while (FindProcess(Name, process)) {
+        Process32Stop(process.Get());
+        if (WaitForProcessEnd(process.Get(), ProcessEndWait) &&
+            ProcessCreationTime(process.Get()) < stepStart)
+            lastGone = TClock::now();
+        else if (TClock::now() - lastGone > StuckLimit)
+            throw Exception(Format(L"Process \"%s\" is still running", {Name}));
+        process.Reset();
+    }
+}
+
+} // namespace
+
+void TUninstallEngine::UninstallProcess(const TXmlNode& Node) {
+    GetLogger().Write(this, L"UninstallProcess()", ttInformation);
+    AssertNodeName(Node, L"Process");
+    try {
+        std::wstring name = ScriptAttr::RequiredText(Node, L"Name");
+        SetStatus(2, L"  " + name);
+        EndProcesses(name);
+    } catch (const std::exception& e) {
+        DoErrorFmt(L"Uninstall Process failed (%s)", {ExceptionMessage(e)});
+    }
+}

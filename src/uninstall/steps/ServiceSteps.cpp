@@ -1,0 +1,124 @@
+// The Service step of the uninstall script: a service is stopped, unregistered by its own
+// executable and its key removed.
+#include "core/Exception.h"
+#include "core/Text.h"
+#include "logging/Logger.h"
+#include "sys/Computer.h"
+#include "sys/FileSystem.h"
+#include "sys/Procs.h"
+#include "sys/Registry.h"
+#include "sys/ServiceManager.h"
+#include "uninstall/engine/Engine.h"
+#include "uninstall/script/ScriptAssert.h"
+#include "uninstall/script/ScriptAttributes.h"
+
+namespace {
+
+const wchar_t ServicesKey[] = L"SYSTEM\\CurrentControlSet\\Services\\";
+// STANDARD_RIGHTS_READ | SC_MANAGER_ENUMERATE_SERVICE | SC_MANAGER_QUERY_LOCK_STATUS
+constexpr DWORD StopManagerAccess = 0x20014;
+constexpr DWORD StopServiceAccess = SERVICE_STOP | SERVICE_QUERY_STATUS;
+constexpr DWORD StopLimit = 60000;
+constexpr DWORD RemovalLimit = 10000;
+
+// The service's own executable with the removal arguments. Program is the executable's full
+// path, started as it stands: an image path below "Program Files" holds blanks, and an
+// unquoted one must never start a planted "C:\Program.exe".
+struct TRemovalCommand {
+    std::wstring Program;
+    std::wstring CommandLine;
+};
+
+bool IsFile(const std::wstring& Path) {
+    DWORD attributes = FileSystem::Attributes(Path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The executable of an image path: the quoted part when it starts with a quote, else the text up
+// to and including the first ".exe" that names an existing file, else (the executable is gone)
+// the text up to the first blank, which then fails to start.
+std::wstring ImageExecutable(const std::wstring& ImagePath) {
+    if (!ImagePath.empty() && ImagePath[0] == L'"')
+        return ImagePath.substr(1, ImagePath.find(L'"', 1) - 1);
+    const std::wstring lower = AsciiLower(ImagePath);
+    for (size_t at = lower.find(L".exe"); at != std::wstring::npos;
+         at = lower.find(L".exe", at + 1))
+        if (IsFile(ImagePath.substr(0, at + 4)))
+            return ImagePath.substr(0, at + 4);
+    return ImagePath.substr(0, ImagePath.find(L' '));
+}
+
+TRemovalCommand RemovalCommand(const std::wstring& ImagePath, const std::wstring& Param) {
+    std::wstring program = ImageExecutable(ImagePath);
+    return {program, L"\"" + program + L"\" " + Param};
+}
+
+// The service's image path; a key that is there but cannot be read fails the step.
+std::wstring ReadImagePath(const std::wstring& Key) {
+    TRegKey service = Registry::OpenRead(HKEY_LOCAL_MACHINE, Key);
+    if (!service)
+        throw Exception(Format(L"Unable to open registry key \"%s\"", {Key}));
+    return Registry::ReadString(service.Get(), L"ImagePath");
+}
+
+// Stops a running service and waits for it; raises when it does not stop. A service that
+// cannot be opened or is not running is left as it is.
+void StopService(TUninstallEngine& Engine, const std::wstring& Name) {
+    GetLogger().Write(&Engine, L"Stopping service \"%s\"...", {Name}, ttInformation);
+    TServiceManager manager;
+    manager.SetMachineName(TComputer::GetComputerName());
+    manager.SetServiceName(Name);
+    if (!manager.Open(StopManagerAccess, StopServiceAccess)) {
+        GetLogger().Write(&Engine, L"  open service failed.", ttInformation);
+        return;
+    }
+    if (manager.State() != SERVICE_RUNNING) {
+        GetLogger().Write(&Engine, L"  service is not running.", ttInformation);
+        return;
+    }
+    if (!manager.Stop(StopLimit))
+        throw Exception(Format(L"Stop Service \"%s\" failed (%s)", {Name, manager.LastMessage()}));
+    GetLogger().Write(&Engine, L"  service stopped.", ttInformation);
+}
+
+// Runs the service's executable with Param so that the service unregisters itself.
+void RunRemovalCommand(TUninstallEngine& Engine, const std::wstring& ImagePath,
+                       const std::wstring& Param) {
+    TRemovalCommand command = RemovalCommand(ImagePath, Param);
+    GetLogger().Write(&Engine, L"Executing \"%s\"...", {command.CommandLine}, ttInformation);
+    int rc = LaunchAndWait(command.CommandLine, RemovalLimit, SW_HIDE, false, L"", command.Program);
+    if (rc != 0)
+        throw Exception(Format(L"Command \"%s\" failed (rc=%d)", {command.CommandLine, rc}));
+    GetLogger().Write(&Engine, L"  rc=0", ttInformation);
+}
+
+} // namespace
+
+void TUninstallEngine::UninstallService(const TXmlNode& Node) {
+    GetLogger().Write(this, L"UninstallService()", ttInformation);
+    AssertNodeName(Node, L"Service");
+    try {
+        std::wstring name = ScriptAttr::RequiredText(Node, L"Name");
+        SetStatus(2, L"  " + name);
+        const std::wstring key = ServicesKey + name;
+        if (Registry::KeyExists(HKEY_LOCAL_MACHINE, key)) {
+            std::wstring imagePath = ReadImagePath(key);
+            StopService(*this, name);
+            if (!OnDeveloperWorkstation(ComputerName()))
+                RunRemovalCommand(*this, imagePath, ScriptAttr::RequiredText(Node, L"Param"));
+        } else {
+            GetLogger().Write(this, L"Service \"%s\" not found", {name}, ttInformation);
+        }
+        // The key goes even when the executable left it behind.
+        if (Registry::KeyExists(HKEY_LOCAL_MACHINE, key)) {
+            if (Registry::DeleteKeyTree(HKEY_LOCAL_MACHINE, key) == ERROR_SUCCESS)
+                GetLogger().Write(this, L"Service \"%s\" remove from registry", {name},
+                                  ttInformation);
+            else
+                GetLogger().Write(this, L"Unable to remove service \"%s\" from registry", {name},
+                                  ttInformation);
+        }
+    } catch (const std::exception& e) {
+        DoErrorFmt(L"Uninstall Service failed (%s)", {ExceptionMessage(e)});
+    }
+}

@@ -1,0 +1,95 @@
+// The Process step against real processes: copies of a helper program started under the
+// suite's names.
+#include "core/Text.h"
+#include "support/ProcessSupport.h"
+#include "sys/ProcessLookup.h"
+#include "uninstall/steps/StepFixture.h"
+
+#include <chrono>
+
+namespace {
+
+std::wstring ProcessStep(const std::wstring& Name) {
+    return L"<Process Name=\"" + Name + L"\"/>";
+}
+
+// Every copy of a name goes, whatever the letter case of the script; a name that runs nowhere
+// is no error.
+TEST_F(StepTest, OneProcessElementEndsEveryCopyOfItsName) {
+    const std::wstring id = test::UniqueName(L"");
+    test::TProgramCopies portal(L"NorvaPortal-" + id + L".exe");
+    test::TProgramCopies relay(L"NorvaRelay-" + id + L".exe");
+    for (int i = 0; i < 3; ++i)
+        portal.Start();
+    relay.Start();
+    relay.Start();
+
+    RunSteps(L"<Processes>" + ProcessStep(portal.Name()) +
+             ProcessStep(L"norvarelay-" + AsciiLower(id) + L".EXE") +
+             ProcessStep(L"Missing-" + id + L".exe") + L"</Processes>");
+
+    EXPECT_TRUE(portal.AllEnded(5000));
+    EXPECT_TRUE(relay.AllEnded(5000));
+    EXPECT_TRUE(View.Errors.empty());
+    EXPECT_EQ(std::count(Trace.Lines.begin(), Trace.Lines.end(), L"TMainForm|UninstallProcess()"),
+              3);
+    EXPECT_NE(std::find(View.Journal.begin(), View.Journal.end(), L"2:  " + portal.Name()),
+              View.Journal.end());
+}
+
+// A failing element shows its error line and the next ones still run; one that names a process
+// this program may not open finds nothing and does not wait for it.
+TEST_F(StepTest, AFailingProcessElementLetsTheOthersRun) {
+    const std::wstring id = test::UniqueName(L"");
+    test::TProgramCopies guarded(L"Guarded-" + id + L".exe");
+    test::TProgramCopies later(L"Later-" + id + L".exe");
+    DWORD guardedId = guarded.Start(L"protect 120000");
+    later.Start();
+    ASSERT_TRUE(test::WaitUntilProtected(guardedId, 5000));
+
+    RunSteps(L"<Processes>" + ProcessStep(guarded.Name()) + L"<Process/>" +
+             ProcessStep(later.Name()) + L"</Processes>");
+
+    EXPECT_EQ(View.Errors,
+              std::vector<std::wstring>{L"Uninstall Process failed (Could not convert "
+                                        L"variant of type (Null) into type (OleStr))"});
+    EXPECT_TRUE(later.AllEnded(5000));
+    EXPECT_EQ(guarded.Running(), 1u);
+}
+
+// A program that a guardian keeps running, starting it again whenever it ends, ends the step with
+// an error line after a few seconds instead of hanging the window; the next element still runs.
+TEST_F(StepTest, AProcessThatKeepsComingBackEndsTheStepWithAnError) {
+    const std::wstring id = test::UniqueName(L"");
+    test::TProgramCopies stubborn(L"Stubborn-" + id + L".exe");
+    test::TProgramCopies guardian(L"Guardian-" + id + L".exe");
+    test::TProgramCopies after(L"After-" + id + L".exe");
+    guardian.Start(L"guard \"" + stubborn.Path() + L"\" 30000 12");
+    after.Start();
+    TKernelHandle found;
+    for (int i = 0; i < 100 && !FindProcess(stubborn.Name(), found); ++i)
+        Sleep(50);
+    ASSERT_TRUE(found) << "the guardian did not start its program";
+    found.Reset();
+
+    auto start = std::chrono::steady_clock::now();
+    RunSteps(L"<Processes>" + ProcessStep(stubborn.Name()) + ProcessStep(after.Name()) +
+             L"</Processes>");
+    auto took = std::chrono::steady_clock::now() - start;
+
+    EXPECT_EQ(View.Errors, std::vector<std::wstring>{L"Uninstall Process failed (Process \"" +
+                                                     stubborn.Name() + L"\" is still running)"});
+    EXPECT_GE(took, std::chrono::seconds(5));
+    EXPECT_LT(took, std::chrono::seconds(15));
+    EXPECT_TRUE(after.AllEnded(5000));
+
+    // The guardian goes first, then what it started last.
+    TerminateProcess(guardian.Handle(0), 1);
+    ASSERT_TRUE(guardian.AllEnded(5000));
+    for (int i = 0; i < 50 && FindProcess(stubborn.Name(), found); ++i) {
+        Process32Stop(found.Get());
+        EXPECT_TRUE(WaitForProcessEnd(found.Get(), 5000));
+    }
+}
+
+} // namespace
