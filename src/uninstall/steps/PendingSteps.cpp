@@ -14,12 +14,6 @@ namespace {
 void TUninstallEngine::ExecuteCommand(const TXmlNode&) {
     NotBuilt(L"ExecuteCommand");
 }
-void TUninstallEngine::UninstallAppPathValue(const TXmlNode&) {
-    NotBuilt(L"UninstallAppPathValue");
-}
-void TUninstallEngine::UninstallPath(const TXmlNode&) {
-    NotBuilt(L"UninstallPath");
-}
 void TUninstallEngine::UninstallProcess(const TXmlNode&) {
     NotBuilt(L"UninstallProcess");
 }
@@ -34,9 +28,6 @@ void TUninstallEngine::UninstallShare(const TXmlNode&) {
 }
 void TUninstallEngine::UninstallShortcut(const TXmlNode&) {
     NotBuilt(L"UninstallShortcut");
-}
-void TUninstallEngine::UninstallRegistryKey(const TXmlNode&) {
-    NotBuilt(L"UninstallRegistryKey");
 }
 void TUninstallEngine::UninstallProfiles(const TXmlNode&) {
     NotBuilt(L"UninstallProfiles");
