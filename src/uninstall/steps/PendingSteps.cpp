@@ -29,6 +29,3 @@ void TUninstallEngine::UninstallShare(const TXmlNode&) {
 void TUninstallEngine::UninstallShortcut(const TXmlNode&) {
     NotBuilt(L"UninstallShortcut");
 }
-void TUninstallEngine::UninstallProfiles(const TXmlNode&) {
-    NotBuilt(L"UninstallProfiles");
-}
