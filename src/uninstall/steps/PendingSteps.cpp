@@ -20,9 +20,6 @@ void TUninstallEngine::UninstallProcess(const TXmlNode&) {
 void TUninstallEngine::UninstallService(const TXmlNode&) {
     NotBuilt(L"UninstallService");
 }
-void TUninstallEngine::UninstallComObject(const TXmlNode&) {
-    NotBuilt(L"UninstallComObject");
-}
 void TUninstallEngine::UninstallShare(const TXmlNode&) {
     NotBuilt(L"UninstallShare");
 }
