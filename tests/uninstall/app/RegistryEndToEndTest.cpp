@@ -20,8 +20,9 @@ using test::WriteRegString;
 
 const std::wstring Notify =
     L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify\\Norva";
-const std::wstring Profiles =
-    L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles";
+const std::wstring Messaging =
+    L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem";
+const std::wstring Profiles = Messaging + L"\\Profiles";
 const std::wstring AppPaths = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
 const std::wstring Environment =
     L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
@@ -64,6 +65,7 @@ protected:
     void SetUp() override {
         ClearSuiteKeys();
         FSearchPath = ReadSearchPath();
+        FMessagingExisted = RegKeyExists(HKEY_CURRENT_USER, Messaging);
         SetEnvironmentVariableW(L"NRV_TEST_COM_RECORD", ComRecord.c_str());
         SetEnvironmentVariableW(L"NRV_TEST_REGASM_RECORD", ToolRecord.c_str());
     }
@@ -72,6 +74,8 @@ protected:
         WriteSearchPath(FSearchPath);
         for (const auto& profile : ProfileNames)
             test::DeleteRegTreeSafely(HKEY_CURRENT_USER, Profiles + L"\\" + profile);
+        if (!FMessagingExisted)
+            test::DeleteRegTreeSafely(HKEY_CURRENT_USER, Messaging);
         DeleteFileW(Tool.c_str());
         for (auto it = CreatedFolders.rbegin(); it != CreatedFolders.rend(); ++it)
             RemoveDirectoryW(it->c_str());
@@ -119,6 +123,7 @@ protected:
 
 private:
     std::wstring FSearchPath;
+    bool FMessagingExisted = false;
 };
 
 TEST_F(RegistryEndToEnd, TheScriptsKeysGoAndTheDecoysStay) {
