@@ -10,7 +10,7 @@ constexpr DWORD SearchBesideAndSystem =
 // Restores the process's error mode however the load ends.
 class TCriticalErrorsOff {
 public:
-    TCriticalErrorsOff() : FPrevious(SetErrorMode(SEM_FAILCRITICALERRORS)) {
+    TCriticalErrorsOff() : FPrevious(GetErrorMode()) {
         SetErrorMode(FPrevious | SEM_FAILCRITICALERRORS);
     }
     ~TCriticalErrorsOff() { SetErrorMode(FPrevious); }
