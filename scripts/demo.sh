@@ -15,7 +15,7 @@ bash "$root/scripts/bootstrap.sh"
 
 build=${BUILD_DIR:-$root/build}
 . "$root/scripts/build-lib.sh"
-build_project uninstall_demo procs_child ui_driver process_helper service_helper
+build_project uninstall_demo procs_child ui_driver process_helper service_helper com_server
 start_private_prefix uninstall-demo
 drive_c="$WINEPREFIX/drive_c"
 out="$root/out"
@@ -36,9 +36,49 @@ norva='HKLM\Software\Talveno\Norva'
 reg32 "$norva" Install.Path 'C:\Program Files (x86)\Talveno\LP'
 reg32 "$norva" Cache.Folder 'Cache'
 reg32 "$norva" Error.Folder 'Error'
+reg32 "$esd" LPCDir 'C:\Talveno\LPC'
+
+# The suite's registry keys in the 32-bit view this program works in, each with a decoy of the
+# same path in the 64-bit view where the registry keeps the views apart; App Paths entries, the
+# suite's folder in the search path, mail profiles and a COM class with its ProgID.
+key() { wine reg add "$1" /f "/reg:$2" >/dev/null 2>&1; }
+notify='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Winlogon\Notify\Norva'
+profiles='HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows Messaging Subsystem\Profiles'
+apppaths='HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths'
+clsid='HKCR\CLSID\{6C1E0F3A-5D2B-4E8C-9A7F-0B3D2E1C4A59}'
+for k in 'HKLM\Software\Norva\Options' "$notify" "$clsid\InprocServer32"; do key "$k" 32; done
+for k in 'HKLM\Software\Norva\Decoy' 'HKLM\Software\Talveno\Decoy' 'HKLM\Software\Velmarix\Decoy' \
+         "$notify\Decoy" "$clsid\Decoy"; do key "$k" 64; done
+for k in 'HKCU\Software\Talveno\Norva' 'HKCU\Software\Velmarix\Esd' 'HKCR\dxifile\shell\open' \
+         "$profiles\12345DISP" "$profiles\Outlook" "$profiles\00001EDI-Archive"; do key "$k" 32; done
+default32() { wine reg add "$1" /ve /d "$2" /f /reg:32 >/dev/null 2>&1; }
+default32 "$apppaths\VelxLP.exe" 'C:\Program Files (x86)\Talveno\LP\VelxLP.exe'
+default32 "$apppaths\OtherTool.exe" 'C:\Tools\OtherTool.exe'
+default32 'HKCR\kvcomp1.document\CLSID' '{6C1E0F3A-5D2B-4E8C-9A7F-0B3D2E1C4A59}'
+env_key='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment'
+search_path() { wine reg query "$env_key" /v Path 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_EXPAND_SZ *//p'; }
+wine reg add "$env_key" /v Path /t REG_EXPAND_SZ /d "$(search_path);C:\Talveno\LPC\System" /f >/dev/null 2>&1
+# Keys of the two views, then keys both views share.
+registry_listing() {
+  local k v
+  for k in 'HKLM\Software\Norva' 'HKLM\Software\Talveno' 'HKLM\Software\Velmarix' "$notify" "$clsid"; do
+    for v in 32 64; do
+      wine reg query "$k" "/reg:$v" >/dev/null 2>&1 && echo "$k ($v-bit view)"
+    done
+  done
+  for k in 'HKCU\Software\Talveno' 'HKCU\Software\Velmarix' 'HKCR\dxifile' 'HKCR\kvcomp1.document' \
+           "$apppaths\VelxLP.exe" "$apppaths\OtherTool.exe" "$profiles\12345DISP" \
+           "$profiles\Outlook" "$profiles\00001EDI-Archive"; do
+    wine reg query "$k" >/dev/null 2>&1 && echo "$k"
+  done
+  true
+}
 
 seed() { mkdir -p "$(dirname "$drive_c/$1")"; echo "$1" >"$drive_c/$1"; }
 lp='Program Files (x86)/Talveno/LP'
+mkdir -p "$drive_c/$lp/bin"
+cp helpers/com_server.dll "$drive_c/$lp/bin/nrvcom.dll"
+cp helpers/com_dep.dll "$drive_c/$lp/bin/"
 for f in bin/NorvaConsole.exe bin/NorvaDaemon.exe bin/nrvlog.dll Velmarix/WebSocket/talveno.webSocket.client.dll \
          Velmarix/MySql/data/norva.ibd Velmarix/Data/offices.xml Cache/1234/index.dat; do
   seed "$lp/$f"
@@ -90,6 +130,8 @@ listing() { (cd "$drive_c" && find "Program Files (x86)/Talveno" ProgramData/Tal
   users/Public/Desktop "ProgramData/Microsoft/Windows/Start Menu/Programs/QX2" InMailSrv.log OutMailSrv.exe \
   keep-me.txt 2>/dev/null | sort) || true; }
 listing >"$tmp/before.txt"
+registry_listing | sort >"$tmp/registry-before.txt"
+search_path >"$tmp/path-before.txt"
 
 # A running program of the suite keeps one of its files open.
 held='C:\Program Files (x86)\Talveno\LP\bin\NorvaDaemon.exe'
@@ -120,6 +162,7 @@ else
   echo "Screenshots: out/before.png, out/after.png"
 fi
 listing >"$tmp/after.txt"
+registry_listing | sort >"$tmp/registry-after.txt"
 
 echo
 echo "Removed:"
@@ -128,6 +171,12 @@ echo "Left in place:"
 comm -12 "$tmp/before.txt" "$tmp/after.txt" | sed 's/^/  /'
 echo "Running programs of the suite after the run:"; programs
 echo "Services of the suite after the run:"; services
+echo "Registry keys removed:"
+comm -23 "$tmp/registry-before.txt" "$tmp/registry-after.txt" | sed 's/^/  /'
+echo "Registry keys left in place (the 64-bit decoys and what the script does not name):"
+comm -12 "$tmp/registry-before.txt" "$tmp/registry-after.txt" | sed 's/^/  /'
+echo "Search path before: $(cat "$tmp/path-before.txt")"
+echo "Search path after:  $(search_path)"
 echo "Scheduled for deletion at the next restart:"
 wine reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations 2>/dev/null |
   tr -d '\r' | sed -n 's/.*REG_MULTI_SZ *//p' | sed 's/\\0\\0/\n/g; s/\\0/\n/g' | sed '/^$/d; s/^\\??\\/  /'

@@ -3,6 +3,7 @@
 #include "logging/Logger.h"
 #include "logging/support/ProcessInfo.h"
 #include "sys/ComInit.h"
+#include "sys/DllSearch.h"
 #include "uninstall/ui/MainForm.h"
 
 #include <windows.h>
@@ -44,6 +45,14 @@ void SetUpLogger() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    // Before anything loads a library by name: never from the program's own folder, where a
+    // downloaded uninstaller may have company.
+    try {
+        SetDefaultDllSearch();
+    } catch (const std::exception& e) {
+        MessageBoxW(nullptr, ExceptionMessage(e).c_str(), L"uninstall", MB_OK | MB_ICONERROR);
+        return 1;
+    }
     TComInit com;
     SetUpLogger();
     try {

@@ -14,24 +14,10 @@ namespace {
 void TUninstallEngine::ExecuteCommand(const TXmlNode&) {
     NotBuilt(L"ExecuteCommand");
 }
-void TUninstallEngine::UninstallAppPathValue(const TXmlNode&) {
-    NotBuilt(L"UninstallAppPathValue");
-}
-void TUninstallEngine::UninstallPath(const TXmlNode&) {
-    NotBuilt(L"UninstallPath");
-}
-void TUninstallEngine::UninstallComObject(const TXmlNode&) {
-    NotBuilt(L"UninstallComObject");
 }
 void TUninstallEngine::UninstallShare(const TXmlNode&) {
     NotBuilt(L"UninstallShare");
 }
 void TUninstallEngine::UninstallShortcut(const TXmlNode&) {
     NotBuilt(L"UninstallShortcut");
-}
-void TUninstallEngine::UninstallRegistryKey(const TXmlNode&) {
-    NotBuilt(L"UninstallRegistryKey");
-}
-void TUninstallEngine::UninstallProfiles(const TXmlNode&) {
-    NotBuilt(L"UninstallProfiles");
 }

@@ -1,0 +1,228 @@
+// The ComObject steps of the ComObjects group: COM servers unregistered by a folder walk, by
+// ProgID, or as .NET assemblies with the registration tool.
+#include "core/SystemError.h"
+#include "core/Text.h"
+#include "env/Variables.h"
+#include "logging/Logger.h"
+#include "sys/ComServer.h"
+#include "sys/Computer.h"
+#include "sys/FileSystem.h"
+#include "sys/ProtectedFolders.h"
+#include "sys/Registry.h"
+#include "sys/RegistryKeys.h"
+#include "sys/StrUtils.h"
+#include "sys/SystemPath.h"
+#include "uninstall/engine/Engine.h"
+#include "uninstall/script/CommaText.h"
+#include "uninstall/script/Mask.h"
+#include "uninstall/script/ScriptAssert.h"
+#include "uninstall/script/ScriptAttributes.h"
+#include "uninstall/steps/KeyDeletion.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace {
+
+const std::wstring RegasmBelowFramework = L"v4.0.30319\\regasm.exe";
+const std::wstring NetFrameworkKey = L"SOFTWARE\\Microsoft\\.NETFramework";
+
+bool FileExists(const std::wstring& Path) {
+    DWORD attributes = FileSystem::Attributes(Path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The .NET Framework's own record of where it is installed (32-bit view), when that names an
+// absolute folder: a relative one would find a program below the current folder.
+std::wstring FrameworkInstallRoot() {
+    TRegKey key = Registry::OpenRead(HKEY_LOCAL_MACHINE, NetFrameworkKey);
+    if (!key)
+        return L"";
+    std::wstring root = Registry::ReadString(key.Get(), L"InstallRoot");
+    return PathFormReason(root).empty() ? IncludeTrailingBackslash(root) : L"";
+}
+
+// The 32-bit registration tool of .NET Framework 4: below the Windows folder, else below the
+// install root the framework registered.
+std::wstring RegasmTool() {
+    std::wstring tool =
+        TSystemPath::GetWindowsPath() + L"Microsoft.NET\\Framework\\" + RegasmBelowFramework;
+    if (FileExists(tool))
+        return tool;
+    std::wstring root = FrameworkInstallRoot();
+    if (!root.empty() && FileExists(root + RegasmBelowFramework))
+        return root + RegasmBelowFramework;
+    throw Exception(L"regasm.exe not found");
+}
+
+// A program path with a blank is quoted: unquoted, the system would first try to start the
+// part before the blank.
+std::wstring ProgramForCommand(const std::wstring& Path) {
+    return Path.find(L' ') == std::wstring::npos ? Path : L"\"" + Path + L"\"";
+}
+
+std::wstring Quoted(const std::wstring& Text) {
+    return L"\"" + TString::Replace(Text, L"\"", L"\"\"", rfReplaceAll) + L"\"";
+}
+
+// One ComObject step, with the system folder read at its start.
+class TComObjectStep {
+public:
+    explicit TComObjectStep(TUninstallEngine& Engine)
+        : FEngine(Engine), FSystemFolder(TSystemPath::GetSystemPath()) {}
+
+    void UnregisterProgID(const std::wstring& ProgID);
+    void RegasmUnregister(const std::wstring& File);
+    void WalkFolders(const std::wstring& Path, const std::wstring& MaskText, bool Recursive,
+                     const std::wstring& Exclude);
+
+private:
+    void Walk(const std::wstring& Folder);
+    void UnregisterDll(const std::wstring& File);
+    bool Excluded(const std::wstring& Name) const;
+    void DeleteClassKey(const std::wstring& Path);
+    void Trace(const std::wstring& Fmt, const TVarRecs& Args) {
+        GetLogger().Write(&FEngine, Fmt, Args, ttInformation);
+    }
+
+    TUninstallEngine& FEngine;
+    const std::wstring FSystemFolder;
+    std::unique_ptr<TMask> FMask;
+    bool FRecursive = true;
+    std::vector<std::wstring> FExcluded;
+};
+
+void TComObjectStep::WalkFolders(const std::wstring& Path, const std::wstring& MaskText,
+                                 bool Recursive, const std::wstring& Exclude) {
+    FExcluded = CommaTextList(TString::Replace(Exclude, L";", L",", rfReplaceAll | rfIgnoreCase));
+    FMask = std::make_unique<TMask>(MaskText);
+    FRecursive = Recursive;
+    const std::wstring top = IncludeTrailingBackslash(GetVariables().Replace(Path));
+    // An empty path, or a variable that stayed as written, would walk the current folder or
+    // drive and unregister whatever lies there.
+    if (std::wstring reason = PathFormReason(top); !reason.empty()) {
+        FEngine.DoErrorFmt(L"COM folder \"%s\" is not walked (%s)", {top, reason});
+        return;
+    }
+    Walk(top);
+}
+
+// Sub-folders are taken as found: a folder named like a variable is no variable.
+void TComObjectStep::Walk(const std::wstring& Folder) {
+    FEngine.SetStatus(2, L"  " + Folder);
+    FileSystem::ForEachEntry(Folder, [&](const FileSystem::TEntry& entry) {
+        if (entry.IsFolder()) {
+            // A linked folder belongs to whatever it points at.
+            if (FRecursive && !entry.IsLink())
+                Walk(Folder + entry.Name + L"\\");
+            return;
+        }
+        if (!FMask->Matches(entry.Name))
+            return;
+        if (Excluded(entry.Name)) {
+            GetLogger().Write(L"\"%s\" not unregistered (Excluded)", {entry.Name}, ttInformation);
+            return;
+        }
+        const std::wstring file = Folder + entry.Name;
+        try {
+            UnregisterDll(file);
+        } catch (const std::exception& e) {
+            GetLogger().Write(L"UnregisterDll(\"%s\") failed (%s)", {file, ExceptionMessage(e)},
+                              ttInformation);
+        }
+    });
+}
+
+bool TComObjectStep::Excluded(const std::wstring& Name) const {
+    for (const auto& item : FExcluded)
+        if (SameTextAscii(item, Name))
+            return true;
+    return false;
+}
+
+void TComObjectStep::UnregisterDll(const std::wstring& File) {
+    Trace(L"Trying to unregister file \"%s\"...", {File});
+    const size_t slash = File.find_last_of(L'\\');
+    const std::wstring folder = File.substr(0, slash + 1);
+    const std::wstring name = File.substr(slash + 1);
+    // The registration may be the system copy's: a server the system folder also holds stays.
+    if (!SameTextAscii(folder, FSystemFolder) && FileExists(FSystemFolder + name)) {
+        Trace(L"File \"%s\" exists in %s", {name, FSystemFolder});
+        Trace(L"  ==> not unregistred", {});
+        return;
+    }
+    Trace(L"  loading \"%s\"...", {File});
+    DWORD error = ERROR_SUCCESS;
+    TModuleHandle server = ComServer::Load(File, error);
+    if (!server) {
+        Trace(L"Load \"%s\" failed (%s)", {File, SystemErrorText(error)});
+        return;
+    }
+    std::optional<HRESULT> result = ComServer::Unregister(server.Get());
+    if (!result)
+        return;
+    if (*result != S_OK)
+        FEngine.DoErrorFmt(L"UnregisterDll \"%s\" failed (rc=%d)",
+                           {File, static_cast<int>(*result)});
+    else
+        Trace(L"File \"%s\" unregistered", {File});
+}
+
+void TComObjectStep::UnregisterProgID(const std::wstring& ProgID) {
+    Trace(L"Trying to unregister progid \"%s\"...", {ProgID});
+    std::wstring clsid;
+    if (TRegKey key = Registry::Open(HKEY_CLASSES_ROOT, ProgID + L"\\CLSID", KEY_READ | KEY_WRITE))
+        clsid = Registry::ReadString(key.Get(), L"");
+    else
+        Trace(L"ProgID \"%s\" not found", {ProgID});
+    // The ProgID goes only together with the class it names.
+    if (clsid.empty())
+        return;
+    DeleteClassKey(L"CLSID\\" + clsid);
+    DeleteClassKey(ProgID);
+}
+
+void TComObjectStep::DeleteClassKey(const std::wstring& Path) {
+    TStepKeyDeletion deletion = DeleteKeyTree(FEngine, HKEY_CLASSES_ROOT, Path, Path);
+    if (deletion.Deleted)
+        Trace(L"  registry key \"%s\" deleted", {Path});
+    else if (!deletion.Error.empty())
+        FEngine.DoErrorFmt(L"Unable to delete registry key \"%s\" (%s)", {Path, deletion.Error});
+}
+
+void TComObjectStep::RegasmUnregister(const std::wstring& File) {
+    Trace(L"Trying to regasm /u \"%s\"...", {File});
+    const std::wstring path = GetVariables().Replace(File);
+    // A relative path names whatever lies below the current folder.
+    if (!PathFormReason(path).empty() || !FileExists(path)) {
+        Trace(L"File \"%s\" not found => no regasm /u", {path});
+        return;
+    }
+    const std::wstring command =
+        ProgramForCommand(RegasmTool()) + L" " + Quoted(path) + L" /unregister /silent";
+    int rc = TComputer::LaunchAndWait(command, INFINITE, SW_HIDE);
+    Trace(L"Cmd=\"%s\"; rc=%d", {command, rc});
+}
+
+} // namespace
+
+void TUninstallEngine::UninstallComObject(const TXmlNode& Node) {
+    GetLogger().Write(this, L"UninstallComObject()", ttInformation);
+    AssertNodeName(Node, L"ComObject");
+    TComObjectStep step(*this);
+    const std::wstring path = ScriptAttr::OptionalText(Node, L"Path", L"");
+    const std::wstring mask = ScriptAttr::OptionalText(Node, L"Mask", L"");
+    const bool recursive =
+        ScriptAttr::WordBool(ScriptAttr::OptionalText(Node, L"Recursive", L"true"));
+    const std::wstring exclude = ScriptAttr::OptionalText(Node, L"Exclude", L"");
+    const std::wstring progID = ScriptAttr::OptionalText(Node, L"ProgID", L"");
+    const std::wstring regasm = ScriptAttr::OptionalText(Node, L"Regasm", L"0");
+    const std::wstring file = ScriptAttr::OptionalText(Node, L"File", L"");
+    if (regasm == L"1")
+        step.RegasmUnregister(file);
+    else if (!progID.empty())
+        step.UnregisterProgID(progID);
+    else
+        step.WalkFolders(path, mask, recursive, exclude);
+}

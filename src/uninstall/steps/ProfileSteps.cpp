@@ -1,0 +1,67 @@
+// The Profiles group: the mail profiles whose names match a regular expression.
+#include "logging/Logger.h"
+#include "sys/RegistryKeys.h"
+#include "sys/RegistryTree.h"
+#include "sys/StrUtils.h"
+#include "uninstall/engine/Engine.h"
+#include "uninstall/script/RegularExpression.h"
+#include "uninstall/script/ScriptAttributes.h"
+#include "uninstall/steps/KeyDeletion.h"
+
+#include <vector>
+
+namespace {
+
+constexpr REGSAM ReadWrite = KEY_READ | KEY_WRITE;
+
+TXmlNode RequiredChild(const TXmlNode& Group, const wchar_t* Name) {
+    TXmlNode child = Group.FirstChildElement(Name);
+    if (!child.Assigned())
+        throw Exception(Format(L"The Profiles group has no \"%s\" element", {Name}));
+    return child;
+}
+
+} // namespace
+
+void TUninstallEngine::UninstallProfiles(const TXmlNode& Group) {
+    SetStatus(1, L"Remove Mail profiles...");
+    try {
+        const std::wstring text = ScriptAttr::RequiredText(RequiredChild(Group, L"Key"), L"Name");
+        std::wstring keyPath = text;
+        const std::wstring rootName = TString::Fetch(keyPath, L'\\');
+        const std::wstring expr = RequiredChild(Group, L"RegExpr").Text();
+        const TRegularExpression expression(expr);
+        const HKEY root = TString::ToHKey(rootName);
+        std::vector<std::wstring> profiles;
+        {
+            TRegKey key = Registry::Open(root, keyPath, ReadWrite);
+            if (!key) {
+                GetLogger().Write(this, L"Unable to open registry key \"%s\"", {keyPath},
+                                  ttInformation);
+                return;
+            }
+            // The subkeys of a root or of a system key are no mail profiles, whatever they
+            // are called.
+            if (std::wstring reason = Registry::ProtectedOpenKeyReason(root, keyPath, key.Get());
+                !reason.empty()) {
+                ShowKeyRefusal(*this, text, reason);
+                return;
+            }
+            profiles = Registry::SubKeyNames(key.Get());
+        }
+        for (const auto& profile : profiles) {
+            if (!expression.Found(profile)) {
+                GetLogger().Write(this, L"profile name \"%s\" does not match \"%s\"",
+                                  {profile, expr}, ttInformation);
+                continue;
+            }
+            const std::wstring path = keyPath + L"\\" + profile;
+            // A profile that stays is said; one that went is not traced.
+            TStepKeyDeletion deletion = DeleteKeyTree(*this, root, path, path);
+            if (!deletion.Error.empty())
+                DoErrorFmt(L"Delete registry key \"%s\" failed (%s)", {path, deletion.Error});
+        }
+    } catch (const std::exception& e) {
+        DoErrorFmt(L"Uninstall Profiles failed (%s)", {ExceptionMessage(e)});
+    }
+}

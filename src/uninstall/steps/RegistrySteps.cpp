@@ -1,0 +1,95 @@
+// The Key steps of the Registry group and the Value steps of the AppPath group.
+#include "core/SystemError.h"
+#include "logging/Logger.h"
+#include "sys/Computer.h"
+#include "sys/Procs.h"
+#include "sys/Registry.h"
+#include "sys/RegistryGuard.h"
+#include "sys/RegistryKeys.h"
+#include "sys/RegistryTree.h"
+#include "sys/StrUtils.h"
+#include "uninstall/engine/Engine.h"
+#include "uninstall/script/Mask.h"
+#include "uninstall/script/ScriptAssert.h"
+#include "uninstall/script/ScriptAttributes.h"
+#include "uninstall/steps/KeyDeletion.h"
+
+#include <vector>
+
+namespace {
+
+const std::wstring AppPathsKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+constexpr REGSAM ReadWrite = KEY_READ | KEY_WRITE;
+
+// True when one of the entry's string values matches the mask. An entry that cannot be opened
+// matches nothing.
+bool EntryMatches(const std::wstring& Entry, const TMask& Mask) {
+    TRegKey key = Registry::Open(HKEY_LOCAL_MACHINE, Entry, ReadWrite);
+    if (!key)
+        return false;
+    for (const auto& name : Registry::ValueNames(key.Get())) {
+        DWORD type = Registry::ValueType(key.Get(), name);
+        if (type != REG_SZ && type != REG_EXPAND_SZ)
+            continue;
+        if (Mask.Matches(Registry::ReadString(key.Get(), name)))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void TUninstallEngine::UninstallRegistryKey(const TXmlNode& Node) {
+    GetLogger().Write(this, L"UninstallRegistryKey()", ttInformation);
+    try {
+        const std::wstring text = ScriptAttr::RequiredText(Node, L"Name");
+        std::wstring path = text;
+        const std::wstring rootName = TString::Fetch(path, L'\\');
+        GetLogger().Write(this, L"  deleting registry key \"%s\"...", {text}, ttInformation);
+        const HKEY root = StrToHKey(rootName);
+        // A script must never take a root, a hive's top key or a key of the system.
+        if (std::wstring reason = ProtectedKeyReason(root, path); !reason.empty()) {
+            ShowKeyRefusal(*this, text, reason);
+            return;
+        }
+        if (!Registry::KeyExists(root, path)) {
+            GetLogger().Write(this, L"  key \"%s\" not found", {text}, ttInformation);
+            return;
+        }
+        if (OnDeveloperWorkstation(TComputer::GetComputerName()))
+            return;
+        TStepKeyDeletion deletion = DeleteKeyTree(*this, root, path, text);
+        if (!deletion.Error.empty())
+            throw Exception(
+                Format(L"Delete registry key \"%s\" failed (%s)", {text, deletion.Error}));
+        if (deletion.Deleted)
+            GetLogger().Write(this, L"  key \"%s\" deleted", {text}, ttInformation);
+    } catch (const std::exception& e) {
+        DoErrorFmt(L"Uninstall Registry key failed (%s)", {ExceptionMessage(e)});
+    }
+}
+
+void TUninstallEngine::UninstallAppPathValue(const TXmlNode& Node) {
+    AssertNodeName(Node, L"Value");
+    const std::wstring maskText = ScriptAttr::RequiredText(Node, L"Mask");
+    GetLogger().Write(this, L"UninstallAppPathValue(), mask=\"%s\"", {maskText}, ttInformation);
+    const TMask mask(maskText);
+    std::vector<std::wstring> entries;
+    {
+        TRegKey appPaths =
+            Registry::OpenOrRaise(HKEY_LOCAL_MACHINE, AppPathsKey, ReadWrite,
+                                  Format(L"Open registry key \"%s\" failed", {AppPathsKey}));
+        entries = Registry::SubKeyNames(appPaths.Get());
+    }
+    std::vector<std::wstring> noted;
+    for (const auto& name : entries)
+        if (EntryMatches(AppPathsKey + L"\\" + name, mask))
+            noted.push_back(AppPathsKey + L"\\" + name);
+    for (const auto& path : noted) {
+        TStepKeyDeletion deletion = DeleteKeyTree(*this, HKEY_LOCAL_MACHINE, path, path);
+        if (deletion.Deleted)
+            GetLogger().Write(this, L"  registry key \"%s\" deleted", {path}, ttInformation);
+        else if (!deletion.Error.empty())
+            DoErrorFmt(L"Delete registry key \"%s\" failed (%s)", {path, deletion.Error});
+    }
+}

@@ -1,0 +1,118 @@
+#include "core/SystemError.h"
+#include "core/Text.h"
+#include "support/RegistrySupport.h"
+#include "uninstall/steps/StepFixture.h"
+
+namespace {
+
+using test::CreateRegKey;
+using test::RegKeyExists;
+
+const std::wstring DefaultExpression = L"(?i)[0-9]{5}(DISP|EDI)";
+
+class ProfileStepTest : public StepTest {
+protected:
+    static std::wstring Profiles(const std::wstring& Key, const std::wstring& Expression) {
+        return L"<Profiles><Key Name=\"" + Escape(Key) + L"\"/><RegExpr>" + Escape(Expression) +
+               L"</RegExpr></Profiles>";
+    }
+    void RunProfiles(const std::wstring& Groups) {
+        View.Errors.clear();
+        RunSteps(Groups);
+    }
+};
+
+TEST_F(ProfileStepTest, ProfilesWhoseNamesMatchGoAndTheDecoysStay) {
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        test::TTestKey key(root, L"Software");
+        const std::wstring profiles = key.Path() + L"\\Profiles";
+        for (const wchar_t* name : {L"12345DISP\\Settings", L"Outlook", L"00001edi-x"}) {
+            CreateRegKey(root, profiles + L"\\" + name);
+            if (root == HKEY_LOCAL_MACHINE)
+                CreateRegKey(root, profiles + L"\\" + name, KEY_WOW64_64KEY);
+        }
+        const std::wstring rootName = root == HKEY_CURRENT_USER ? L"HKCU" : L"HKEY_LOCAL_MACHINE";
+
+        RunProfiles(Profiles(rootName + L"\\" + profiles, DefaultExpression));
+
+        EXPECT_TRUE(View.Errors.empty());
+        EXPECT_FALSE(RegKeyExists(root, profiles + L"\\12345DISP"));
+        EXPECT_FALSE(RegKeyExists(root, profiles + L"\\00001edi-x"));
+        EXPECT_TRUE(RegKeyExists(root, profiles + L"\\Outlook"));
+        EXPECT_TRUE(Traced(L"TMainForm|profile name \"Outlook\" does not match \"" +
+                           DefaultExpression + L"\""));
+        if (root == HKEY_LOCAL_MACHINE) {
+            for (const wchar_t* name : {L"12345DISP\\Settings", L"00001edi-x"})
+                EXPECT_TRUE(RegKeyExists(root, profiles + L"\\" + name, KEY_WOW64_64KEY));
+        }
+    }
+    EXPECT_EQ(View.Phases().at(1), L"Remove Mail profiles...");
+}
+
+TEST_F(ProfileStepTest, AGroupThatCannotBeCarriedOutIsAnErrorLineAndTheRunGoesOn) {
+    test::TTestKey key(HKEY_CURRENT_USER, L"Software");
+    CreateRegKey(HKEY_CURRENT_USER, key.Path() + L"\\12345DISP");
+    const std::wstring name = L"HKCU\\" + key.Path();
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"<Profiles><RegExpr>DISP</RegExpr></Profiles>",
+         L"Uninstall Profiles failed (The Profiles group has no \"Key\" element)"},
+        {L"<Profiles><Key Name=\"" + name + L"\"/></Profiles>",
+         L"Uninstall Profiles failed (The Profiles group has no \"RegExpr\" element)"},
+        {L"<Profiles><Key/><RegExpr>DISP</RegExpr></Profiles>",
+         L"Uninstall Profiles failed (Could not convert variant of type (Null) into type "
+         L"(OleStr))"},
+        {Profiles(L"HKU\\" + key.Path(), L"DISP"),
+         L"Uninstall Profiles failed (StrToHKey(\"HKU\") failed (unknown key))"},
+        {Profiles(name, L"(DISP"), L"Uninstall Profiles failed (Invalid regular expression "
+                                   L"\"(DISP\" (Unmatched marking parenthesis"},
+    };
+    test::TTestKey later(HKEY_CURRENT_USER, L"Software");
+    for (const auto& [group, error] : cases) {
+        RunProfiles(group + L"<Registry><Key Name=\"HKCU\\" + later.Path() + L"\"/></Registry>");
+        ASSERT_EQ(View.Errors.size(), 1u);
+        EXPECT_EQ(View.Errors[0].rfind(error, 0), 0u) << WideToUtf8(View.Errors[0]);
+        EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, key.Path() + L"\\12345DISP"));
+    }
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, later.Path()));
+}
+
+TEST_F(ProfileStepTest, AProfileKeyThatDoesNotOpenIsOnlyTraced) {
+    const std::wstring missing = test::UniqueName(L"Software\\NrvTest-");
+    RunProfiles(Profiles(L"HKCU\\" + missing, DefaultExpression));
+    EXPECT_TRUE(View.Errors.empty());
+    EXPECT_TRUE(Traced(L"TMainForm|Unable to open registry key \"" + missing + L"\""));
+}
+
+TEST_F(ProfileStepTest, TheSubkeysOfASystemKeyAreNoProfiles) {
+    test::TTestKey key(HKEY_CURRENT_USER, L"Software");
+    test::CreateRegLink(key.Path() + L"\\Up", test::UserHiveName() + L"\\Software");
+    const std::wstring viaLink = L"HKCU\\" + key.Path() + L"\\Up";
+
+    RunProfiles(Profiles(L"HKCU\\Software", key.Name()) + Profiles(viaLink, key.Name()));
+
+    EXPECT_EQ(View.Errors,
+              (std::vector<std::wstring>{
+                  L"Registry key \"HKCU\\Software\" is not deleted (the key is a top key of its "
+                  L"hive)",
+                  L"Registry key \"" + viaLink +
+                      L"\" is not deleted (the key is a top key of its "
+                      L"hive)"}));
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, key.Path()));
+}
+
+TEST_F(ProfileStepTest, AProfileThatCannotGoIsAnErrorLineAndTheOthersGo) {
+    test::TTestKey key(HKEY_CURRENT_USER, L"Software");
+    CreateRegKey(HKEY_CURRENT_USER, key.Path() + L"\\12345DISP\\Locked");
+    test::DenyRegDelete(HKEY_CURRENT_USER, key.Path() + L"\\12345DISP\\Locked");
+    CreateRegKey(HKEY_CURRENT_USER, key.Path() + L"\\54321EDI");
+
+    RunProfiles(Profiles(L"HKCU\\" + key.Path(), DefaultExpression));
+
+    EXPECT_EQ(View.Errors, std::vector<std::wstring>{L"Delete registry key \"" + key.Path() +
+                                                     L"\\12345DISP\" failed (" +
+                                                     SystemErrorText(ERROR_ACCESS_DENIED) + L")"});
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, key.Path() + L"\\12345DISP\\Locked"));
+    EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, key.Path() + L"\\54321EDI"));
+}
+
+} // namespace
