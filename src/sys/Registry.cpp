@@ -11,21 +11,6 @@ TRegKey OpenRead(HKEY Root, const std::wstring& Path) {
     return key;
 }
 
-bool KeyExists(HKEY Root, const std::wstring& Path) {
-    TRegKey key;
-    LONG status = RegOpenKeyExW(Root, Path.c_str(), 0, KEY_READ, key.Put());
-    if (status != ERROR_SUCCESS)
-        key.Release();
-    return status != ERROR_FILE_NOT_FOUND && status != ERROR_PATH_NOT_FOUND;
-}
-
-LONG DeleteKeyTree(HKEY Root, const std::wstring& Path) {
-    // An empty path would empty the root itself.
-    if (Path.empty())
-        return ERROR_INVALID_PARAMETER;
-    return RegDeleteTreeW(Root, Path.c_str());
-}
-
 bool ValueExists(HKEY Key, const std::wstring& Name) {
     return RegQueryValueExW(Key, Name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }

@@ -15,11 +15,6 @@ public:
 // Registry access without a view flag: a 32-bit process reads the 32-bit view.
 namespace Registry {
 
-// The key is there, whether or not this program may read it.
-[[nodiscard]] bool KeyExists(HKEY Root, const std::wstring& Path);
-// Deletes the key with all its subkeys and values; 0 on success, else the system's error code.
-[[nodiscard]] LONG DeleteKeyTree(HKEY Root, const std::wstring& Path);
-
 // The key opened with KEY_READ, never created; empty when it cannot be opened.
 [[nodiscard]] TRegKey OpenRead(HKEY Root, const std::wstring& Path);
 [[nodiscard]] bool ValueExists(HKEY Key, const std::wstring& Name);

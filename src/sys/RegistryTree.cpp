@@ -63,8 +63,9 @@ DWORD DeleteOpenTree(HKEY Key) {
 
 bool KeyExists(HKEY Root, const std::wstring& Path) {
     TRegKey key;
-    return RegOpenKeyExW(Root, KeyPath(Path).c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE,
-                         key.Put()) == ERROR_SUCCESS;
+    const LONG status = RegOpenKeyExW(Root, KeyPath(Path).c_str(), REG_OPTION_OPEN_LINK,
+                                      KEY_QUERY_VALUE, key.Put());
+    return status != ERROR_FILE_NOT_FOUND && status != ERROR_PATH_NOT_FOUND;
 }
 
 std::wstring KeyRealName(HKEY Key) {

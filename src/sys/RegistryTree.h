@@ -8,8 +8,8 @@
 // view flag: a 32-bit process works in the 32-bit view.
 namespace Registry {
 
-// True when Path names a key below Root. A link counts as a key of its own, also when what it
-// points at is gone.
+// True when Path names a key below Root, whether or not this program may read it. A link counts
+// as a key of its own, also when what it points at is gone.
 [[nodiscard]] bool KeyExists(HKEY Root, const std::wstring& Path);
 
 // The name the registry gives an open key ("\REGISTRY\MACHINE\Software\Wow6432Node\..."),

@@ -7,6 +7,7 @@
 #include "sys/FileSystem.h"
 #include "sys/Procs.h"
 #include "sys/Registry.h"
+#include "sys/RegistryTree.h"
 #include "sys/ServiceManager.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/ScriptAssert.h"
@@ -111,7 +112,9 @@ void TUninstallEngine::UninstallService(const TXmlNode& Node) {
         }
         // The key goes even when the executable left it behind.
         if (Registry::KeyExists(HKEY_LOCAL_MACHINE, key)) {
-            if (Registry::DeleteKeyTree(HKEY_LOCAL_MACHINE, key) == ERROR_SUCCESS)
+            // Through the registry guard: a name that is empty or climbs out of the service's
+            // own key never takes the services collection with it.
+            if (Registry::DeleteTree(HKEY_LOCAL_MACHINE, key).Deleted())
                 GetLogger().Write(this, L"Service \"%s\" remove from registry", {name},
                                   ttInformation);
             else
