@@ -14,7 +14,6 @@ namespace {
 void TUninstallEngine::ExecuteCommand(const TXmlNode&) {
     NotBuilt(L"ExecuteCommand");
 }
-}
 void TUninstallEngine::UninstallShare(const TXmlNode&) {
     NotBuilt(L"UninstallShare");
 }
