@@ -80,8 +80,10 @@ private:
             HWND box = FindWindowW(L"#32770", nullptr);
             if (!box)
                 continue;
+            // The box can be found before it has filled in its text.
             wchar_t text[512] = {};
-            GetDlgItemTextW(box, 0xFFFF, text, 512);
+            if (GetDlgItemTextW(box, 0xFFFF, text, 512) == 0)
+                continue;
             FText = text;
             PostMessageW(box, WM_COMMAND, IDOK, 0);
             return;
