@@ -13,14 +13,14 @@ const wchar_t* const MainFormClass = L"TMainForm";
 const wchar_t* const PanelClass = L"TPanel";
 const wchar_t* const Caption = L"Talveno Connect - Uninstall";
 
-HFONT MakeFont(int PixelHeight, bool Bold) {
+TFontHandle MakeFont(int PixelHeight, bool Bold) {
     LOGFONTW lf = {};
     lf.lfHeight = -PixelHeight;
     lf.lfWeight = Bold ? FW_BOLD : FW_NORMAL;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = CLEARTYPE_QUALITY;
     wcscpy(lf.lfFaceName, L"Tahoma");
-    return CreateFontIndirectW(&lf);
+    return TFontHandle(CreateFontIndirectW(&lf));
 }
 
 void RegisterClasses(HINSTANCE Instance) {
@@ -43,18 +43,21 @@ void RegisterClasses(HINSTANCE Instance) {
     RegisterClassW(&wc);
 }
 
+int ScreenDpi() {
+    TWindowDC screen(nullptr);
+    return GetDeviceCaps(screen.Get(), LOGPIXELSY);
+}
+
 } // namespace
 
 TMainForm::TMainForm(HINSTANCE Instance)
     : FInstance(Instance), FEngine(std::make_unique<TUninstallEngine>(*this)) {
     RegisterClasses(Instance);
-    HDC screen = GetDC(nullptr);
-    FDpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    FDpi = ScreenDpi();
     FFont = MakeFont(Scale(11), false);
     FTitleFont = MakeFont(Scale(15), true);
     FStatusFont = MakeFont(Scale(13), false);
-    FWhite = CreateSolidBrush(RGB(255, 255, 255));
+    FWhite = TBrushHandle(CreateSolidBrush(RGB(255, 255, 255)));
 
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
@@ -65,7 +68,7 @@ TMainForm::TMainForm(HINSTANCE Instance)
                         outer.bottom - outer.top, nullptr, nullptr, Instance, nullptr);
     SetWindowLongPtrW(FHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
-    SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
+    SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), FALSE);
     CreateControls();
     FormCreate();
 }
@@ -73,10 +76,6 @@ TMainForm::TMainForm(HINSTANCE Instance)
 TMainForm::~TMainForm() {
     if (FHandle)
         DestroyWindow(FHandle);
-    for (HGDIOBJ object : {static_cast<HGDIOBJ>(FFont), static_cast<HGDIOBJ>(FTitleFont),
-                           static_cast<HGDIOBJ>(FStatusFont), static_cast<HGDIOBJ>(FWhite)})
-        if (object)
-            DeleteObject(object);
 }
 
 int TMainForm::Scale(int Value) const {
@@ -94,7 +93,7 @@ HWND TMainForm::Panel(int Id, HWND Parent, RECT Bounds) {
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)), FInstance, nullptr);
     SetWindowLongPtrW(panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(panel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PanelProc));
-    SendMessageW(panel, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
+    SendMessageW(panel, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), FALSE);
     return panel;
 }
 
@@ -110,12 +109,10 @@ HWND TMainForm::Control(const wchar_t* Class, const wchar_t* Text, DWORD Style, 
 
 // A label as wide as its text, at its place.
 static RECT AutoSize(HWND Parent, HFONT Font, const std::wstring& Text, POINT At, int Dpi) {
-    HDC dc = GetDC(Parent);
-    HGDIOBJ old = SelectObject(dc, Font);
+    TWindowDC dc(Parent);
+    TSelectObject font(dc.Get(), Font);
     SIZE size = {0, 0};
-    GetTextExtentPoint32W(dc, Text.c_str(), static_cast<int>(Text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(Parent, dc);
+    GetTextExtentPoint32W(dc.Get(), Text.c_str(), static_cast<int>(Text.size()), &size);
     // Back to 96 dots per inch: Control scales the whole rectangle again.
     return {At.x, At.y, At.x + MulDiv(size.cx, 96, Dpi) + 1, At.y + MulDiv(size.cy, 96, Dpi)};
 }
@@ -136,28 +133,28 @@ void TMainForm::CreateControls() {
     ShadowLabel->SetStyle(bsLowered);
 
     btn_Uninstall = Control(L"BUTTON", L"Uninstall", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                            idBtnUninstall, pn_Buttons, L::BtnUninstall, FFont);
+                            idBtnUninstall, pn_Buttons, L::BtnUninstall, FFont.Get());
     btn_Cancel = Control(L"BUTTON", L"Close", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, idBtnCancel,
-                         pn_Buttons, L::BtnCancel, FFont);
+                         pn_Buttons, L::BtnCancel, FFont.Get());
 
     const std::wstring title = L"Welcome to the Uninstall Talveno Connect program.";
     const std::wstring ready = L"Click \"Uninstall\" to remove Talveno Connect.";
-    st_Title =
-        Control(L"STATIC", title.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, idStTitle,
-                pn_ClientArea, AutoSize(FHandle, FTitleFont, title, L::Title, FDpi), FTitleFont);
+    st_Title = Control(L"STATIC", title.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, idStTitle,
+                       pn_ClientArea, AutoSize(FHandle, FTitleFont.Get(), title, L::Title, FDpi),
+                       FTitleFont.Get());
     // Status line 1 takes the width of the client area: its text changes during the run.
     RECT status1 = {L::Status1.x, L::Status1.y, L::ClientWidth - L::LeftWidth - 8,
                     L::Status1.y + 17};
     st_Status_1 = Control(L"STATIC", ready.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, idStStatus1,
-                          pn_ClientArea, status1, FStatusFont);
+                          pn_ClientArea, status1, FStatusFont.Get());
     st_Status_2 = Control(L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW, idStStatus2, pn_ClientArea,
-                          L::Status2, FFont);
+                          L::Status2, FFont.Get());
     ErrorLog = Control(L"EDIT", L"",
                        WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
                            ES_AUTOHSCROLL | ES_READONLY,
-                       idErrorLog, pn_ClientArea, L::ErrorLog, FFont);
+                       idErrorLog, pn_ClientArea, L::ErrorLog, FFont.Get());
     cb_Restart = Control(L"BUTTON", L"Restart computer", WS_TABSTOP | BS_AUTOCHECKBOX, idCbRestart,
-                         pn_ClientArea, L::CbRestart, FFont);
+                         pn_ClientArea, L::CbRestart, FFont.Get());
 }
 
 LRESULT CALLBACK TMainForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -172,10 +169,8 @@ LRESULT CALLBACK TMainForm::PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     auto form = reinterpret_cast<TMainForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (msg) {
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        form->PaintPanel(hwnd, dc);
-        EndPaint(hwnd, &ps);
+        TPaintDC dc(hwnd);
+        form->PaintPanel(hwnd, dc.Get());
         return 0;
     }
     case WM_COMMAND:
@@ -199,9 +194,8 @@ void TMainForm::PaintPanel(HWND Panel, HDC dc) {
         }
         Image2.Draw(dc, Scale(L::Logo));
     } else if (Panel == pn_Buttons) {
-        HGDIOBJ old = SelectObject(dc, FFont);
+        TSelectObject font(dc, FFont.Get());
         ShadowLabel->Paint(dc);
-        SelectObject(dc, old);
     }
 }
 
@@ -222,7 +216,7 @@ LRESULT TMainForm::Handle(UINT Msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(FWhite);
+        return reinterpret_cast<LRESULT>(FWhite.Get());
     case WM_DRAWITEM: {
         auto item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (item->CtlID != idStStatus2)
@@ -264,8 +258,8 @@ void TMainForm::DrawStatus2(const DRAWITEMSTRUCT& Item) {
     GetWindowTextW(Item.hwndItem, buffer, 1024);
     HDC dc = Item.hDC;
     RECT area = Item.rcItem;
-    FillRect(dc, &area, FWhite);
-    HGDIOBJ oldFont = SelectObject(dc, FFont);
+    FillRect(dc, &area, FWhite.Get());
+    TSelectObject font(dc, FFont.Get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     const UINT common = DT_LEFT | DT_NOPREFIX;
@@ -274,7 +268,6 @@ void TMainForm::DrawStatus2(const DRAWITEMSTRUCT& Item) {
     bool fits = need.bottom <= area.bottom && need.right <= area.right;
     DrawTextW(dc, buffer, -1, &area,
               fits ? common | DT_WORDBREAK : common | DT_SINGLELINE | DT_PATH_ELLIPSIS);
-    SelectObject(dc, oldFont);
 }
 
 void TMainForm::FormCreate() {

@@ -1,4 +1,5 @@
 #pragma once
+#include "core/Handle.h"
 #include "core/Object.h"
 #include "uninstall/ui/Pictures.h"
 #include "uninstall/ui/ShadowLabel.h"
@@ -63,8 +64,8 @@ private:
     TGdiPlus FGdiPlus;
     TPicture Image1{L"BANNER"};
     TPicture Image2{L"LOGO"};
-    HFONT FFont = nullptr, FTitleFont = nullptr, FStatusFont = nullptr;
-    HBRUSH FWhite = nullptr;
+    TFontHandle FFont, FTitleFont, FStatusFont;
+    TBrushHandle FWhite;
     int FDpi = 96;
     std::unique_ptr<TUninstallEngine> FEngine;
 };
