@@ -23,7 +23,7 @@ public:
     TMainForm& operator=(const TMainForm&) = delete;
 
     std::wstring ClassName() const override { return L"TMainForm"; }
-    HWND Handle() const { return FHandle; }
+    HWND Handle() const { return FWindow.Get(); }
 
     // Runs until the window has closed.
     int Run(int Show);
@@ -55,7 +55,6 @@ private:
     void RunUninstall();
 
     HINSTANCE FInstance;
-    HWND FHandle = nullptr;
     HWND im_Left = nullptr, pn_Buttons = nullptr, pn_ClientArea = nullptr;
     HWND btn_Uninstall = nullptr, btn_Cancel = nullptr;
     HWND st_Title = nullptr, st_Status_1 = nullptr, st_Status_2 = nullptr;
@@ -68,4 +67,7 @@ private:
     TBrushHandle FWhite;
     int FDpi = 96;
     std::unique_ptr<TUninstallEngine> FEngine;
+    // Last, so that it goes first: the window's last messages still find every member above.
+    // Bound at WM_NCCREATE, released at WM_NCDESTROY.
+    TWindowHandle FWindow;
 };

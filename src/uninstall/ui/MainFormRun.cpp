@@ -21,7 +21,7 @@ void TMainForm::btn_UninstallClick() {
     SetFocus(btn_Cancel);
     SetCursor(previous);
     if (!failure.empty())
-        ShowApplicationError(FHandle, failure);
+        ShowApplicationError(Handle(), failure);
 }
 
 void TMainForm::RunUninstall() {
@@ -45,7 +45,7 @@ bool TMainForm::FormClose() {
     try {
         Reboot(); // ends the process when the restart is accepted
     } catch (const std::exception& e) {
-        ShowApplicationError(FHandle, ExceptionMessage(e));
+        ShowApplicationError(Handle(), ExceptionMessage(e));
         return false;
     }
 }

@@ -1,3 +1,5 @@
+#include "core/Exception.h"
+#include "core/Handle.h"
 #include "core/Text.h"
 #include "support/TestSupport.h"
 #include "sys/ComInit.h"
@@ -147,6 +149,52 @@ TEST_F(MainForm, EscapeClosesTheWindow) {
     PostMessageW(Control(form.Handle(), idBtnUninstall), WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(RunsToClose(form));
     EXPECT_EQ(RestartRequests, 0);
+}
+
+struct THookTraits {
+    using type = HHOOK;
+    static type Empty() { return nullptr; }
+    static void Close(type h) { UnhookWindowsHookEx(h); }
+};
+
+// The class whose windows the system refuses to make, by way of a CBT hook.
+const wchar_t* RefusedClass = nullptr;
+
+LRESULT CALLBACK RefuseCreation(int code, WPARAM w, LPARAM l) {
+    if (code == HCBT_CREATEWND) {
+        const wchar_t* name = reinterpret_cast<const CBT_CREATEWNDW*>(l)->lpcs->lpszClass;
+        if (!IS_INTRESOURCE(name) && _wcsicmp(name, RefusedClass) == 0)
+            return 1;
+    }
+    return CallNextHookEx(nullptr, code, w, l);
+}
+
+TEST_F(MainForm, AWindowThatCannotBeMadeStopsTheFormAndLeavesNoWindowBehind) {
+    // The window itself, one of its panels, one of its controls.
+    for (const wchar_t* refused : {L"TMainForm", L"TPanel", L"EDIT"}) {
+        SCOPED_TRACE(WideToUtf8(refused));
+        RefusedClass = refused;
+        std::wstring message;
+        {
+            THandle<THookTraits> hook(
+                SetWindowsHookExW(WH_CBT, RefuseCreation, nullptr, GetCurrentThreadId()));
+            ASSERT_TRUE(hook);
+            try {
+                TMainForm form(GetModuleHandleW(nullptr));
+            } catch (const Exception& e) {
+                message = e.Message();
+            }
+        }
+        const std::wstring start = L"CreateWindowEx failed (";
+        EXPECT_TRUE(message.size() > start.size() + 1 && message.rfind(start, 0) == 0 &&
+                    message.back() == L')')
+            << WideToUtf8(message);
+        EXPECT_EQ(FindWindowW(L"TMainForm", nullptr), nullptr);
+        // A main window that was made and destroyed again has posted its quit message.
+        MSG quit;
+        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+            ;
+    }
 }
 
 } // namespace
