@@ -252,6 +252,14 @@ LRESULT TMainForm::Handle(UINT Msg, WPARAM wParam, LPARAM lParam) {
         DrawStatus2(*item);
         return TRUE;
     }
+    case WM_SETCURSOR:
+        // Child controls ask their parent first (DefWindowProc) and the panels pass it on, so
+        // this answers for every part of the window.
+        if (FRunning) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
     case WM_CLOSE:
         if (FormClose())
             FWindow.Reset();

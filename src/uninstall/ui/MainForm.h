@@ -66,6 +66,8 @@ private:
     TFontHandle FFont, FTitleFont, FStatusFont;
     TBrushHandle FWhite;
     int FDpi = 96;
+    // While the script runs the window and its controls show the hourglass.
+    bool FRunning = false;
     std::unique_ptr<TUninstallEngine> FEngine;
     // Last, so that it goes first: the window's last messages still find every member above.
     // Bound at WM_NCCREATE, released at WM_NCDESTROY.
