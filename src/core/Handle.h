@@ -88,6 +88,30 @@ struct TServiceHandleTraits {
     static void Close(type h) { CloseServiceHandle(h); }
 };
 
+// Fonts, brushes, pens and bitmaps from the Create* functions. DeleteObject does not delete an
+// object that a device context still holds: undo its TSelectObject first, by giving the object's
+// owner the longer life.
+template <class T> struct TGdiObjectTraits {
+    using type = T;
+    static type Empty() { return nullptr; }
+    static void Close(type h) { DeleteObject(h); }
+};
+
+// A device context of CreateCompatibleDC or CreateDC; one of GetDC is a TWindowDC.
+struct TMemoryDCTraits {
+    using type = HDC;
+    static type Empty() { return nullptr; }
+    static void Close(type h) { DeleteDC(h); }
+};
+
+// A window this program created. Whoever owns one must Release it on WM_NCDESTROY when the
+// window can also be destroyed from elsewhere (a close, its parent's end).
+struct TWindowTraits {
+    using type = HWND;
+    static type Empty() { return nullptr; }
+    static void Close(type h) { DestroyWindow(h); }
+};
+
 using TKernelHandle = THandle<TKernelHandleTraits>;
 using TFileHandle = THandle<TFileHandleTraits>;
 using TFindHandle = THandle<TFindHandleTraits>;
@@ -95,3 +119,77 @@ using TModuleHandle = THandle<TModuleHandleTraits>;
 using TEventSourceHandle = THandle<TEventSourceTraits>;
 using TRegKey = THandle<TRegKeyTraits>;
 using TServiceHandle = THandle<TServiceHandleTraits>;
+using TFontHandle = THandle<TGdiObjectTraits<HFONT>>;
+using TBrushHandle = THandle<TGdiObjectTraits<HBRUSH>>;
+using TPenHandle = THandle<TGdiObjectTraits<HPEN>>;
+using TBitmapHandle = THandle<TGdiObjectTraits<HBITMAP>>;
+using TMemoryDC = THandle<TMemoryDCTraits>;
+using TWindowHandle = THandle<TWindowTraits>;
+
+// A window's device context from GetDC (nullptr: the screen's), given back with ReleaseDC. The
+// release needs the window as well, which THandle's one value cannot carry. Like THandle, it
+// keeps the caller's last-error value.
+class TWindowDC {
+public:
+    explicit TWindowDC(HWND Window) noexcept : FWindow(Window), FDC(GetDC(Window)) {}
+    ~TWindowDC() {
+        if (FDC) {
+            DWORD lastError = GetLastError();
+            ReleaseDC(FWindow, FDC);
+            SetLastError(lastError);
+        }
+    }
+    TWindowDC(const TWindowDC&) = delete;
+    TWindowDC& operator=(const TWindowDC&) = delete;
+
+    HDC Get() const noexcept { return FDC; }
+    explicit operator bool() const noexcept { return FDC != nullptr; }
+
+private:
+    HWND FWindow;
+    HDC FDC;
+};
+
+// One WM_PAINT's device context: BeginPaint now, EndPaint when it goes.
+class TPaintDC {
+public:
+    explicit TPaintDC(HWND Window) noexcept : FWindow(Window), FDC(BeginPaint(Window, &FPaint)) {}
+    ~TPaintDC() {
+        DWORD lastError = GetLastError();
+        EndPaint(FWindow, &FPaint);
+        SetLastError(lastError);
+    }
+    TPaintDC(const TPaintDC&) = delete;
+    TPaintDC& operator=(const TPaintDC&) = delete;
+
+    HDC Get() const noexcept { return FDC; }
+
+private:
+    HWND FWindow;
+    PAINTSTRUCT FPaint = {};
+    HDC FDC;
+};
+
+// Selects a font, brush, pen or bitmap into a device context while it lives, then puts back the
+// object it replaced. Not for regions, whose selection returns no previous object. The selected
+// object must outlive the guard: declare its owner first.
+class TSelectObject {
+public:
+    TSelectObject(HDC DC, HGDIOBJ Object) noexcept : FDC(DC), FPrevious(SelectObject(DC, Object)) {}
+    ~TSelectObject() {
+        if (FPrevious) {
+            DWORD lastError = GetLastError();
+            SelectObject(FDC, FPrevious);
+            SetLastError(lastError);
+        }
+    }
+    TSelectObject(const TSelectObject&) = delete;
+    TSelectObject& operator=(const TSelectObject&) = delete;
+
+    // False when the selection failed; nothing is put back then.
+    explicit operator bool() const noexcept { return FPrevious != nullptr; }
+
+private:
+    HDC FDC;
+    HGDIOBJ FPrevious;
+};

@@ -1,5 +1,8 @@
 #include "uninstall/ui/MainForm.h"
+#include "core/Exception.h"
+#include "core/Format.h"
 #include "logging/Logger.h"
+#include "sys/Procs.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/ui/MainFormLayout.h"
 
@@ -13,17 +16,17 @@ const wchar_t* const MainFormClass = L"TMainForm";
 const wchar_t* const PanelClass = L"TPanel";
 const wchar_t* const Caption = L"Talveno Connect - Uninstall";
 
-HFONT MakeFont(int PixelHeight, bool Bold) {
+TFontHandle MakeFont(int PixelHeight, bool Bold) {
     LOGFONTW lf = {};
     lf.lfHeight = -PixelHeight;
     lf.lfWeight = Bold ? FW_BOLD : FW_NORMAL;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = CLEARTYPE_QUALITY;
     wcscpy(lf.lfFaceName, L"Tahoma");
-    return CreateFontIndirectW(&lf);
+    return TFontHandle(CreateFontIndirectW(&lf));
 }
 
-void RegisterClasses(HINSTANCE Instance) {
+void RegisterClasses(HINSTANCE Instance, WNDPROC MainFormProc, WNDPROC PanelProc) {
     static bool done = false;
     if (done)
         return;
@@ -34,50 +37,64 @@ void RegisterClasses(HINSTANCE Instance) {
     wc.hInstance = Instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpfnWndProc = DefWindowProcW; // replaced per window on creation
+    wc.lpfnWndProc = MainFormProc;
     wc.lpszClassName = MainFormClass;
     wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     RegisterClassW(&wc);
+    wc.lpfnWndProc = PanelProc;
     wc.lpszClassName = PanelClass;
     wc.hIcon = nullptr;
     RegisterClassW(&wc);
+}
+
+int ScreenDpi() {
+    TWindowDC screen(nullptr);
+    return GetDeviceCaps(screen.Get(), LOGPIXELSY);
+}
+
+// A window that could not be made ends the construction, with the system's reason.
+HWND Created(HWND Window) {
+    if (!Window)
+        throw Exception(Format(L"CreateWindowEx failed (%s)", {SystemErrorText(GetLastError())}));
+    return Window;
+}
+
+// The form a window of its classes belongs to: the creation parameter, kept in the window's
+// user data from WM_NCCREATE on. Messages before that (WM_GETMINMAXINFO of the main window)
+// find none.
+TMainForm* FormOf(HWND Window, UINT Msg, LPARAM lParam) {
+    if (Msg == WM_NCCREATE) {
+        void* form = reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams;
+        SetWindowLongPtrW(Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        return static_cast<TMainForm*>(form);
+    }
+    return reinterpret_cast<TMainForm*>(GetWindowLongPtrW(Window, GWLP_USERDATA));
 }
 
 } // namespace
 
 TMainForm::TMainForm(HINSTANCE Instance)
     : FInstance(Instance), FEngine(std::make_unique<TUninstallEngine>(*this)) {
-    RegisterClasses(Instance);
-    HDC screen = GetDC(nullptr);
-    FDpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    RegisterClasses(Instance, &WindowProc, &PanelProc);
+    FDpi = ScreenDpi();
     FFont = MakeFont(Scale(11), false);
     FTitleFont = MakeFont(Scale(15), true);
     FStatusFont = MakeFont(Scale(13), false);
-    FWhite = CreateSolidBrush(RGB(255, 255, 255));
+    FWhite = TBrushHandle(CreateSolidBrush(RGB(255, 255, 255)));
 
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
     RECT outer = {0, 0, Scale(L::ClientWidth), Scale(L::ClientHeight)};
     AdjustWindowRectEx(&outer, style, FALSE, exStyle);
-    FHandle =
-        CreateWindowExW(exStyle, MainFormClass, Caption, style, 0, 0, outer.right - outer.left,
-                        outer.bottom - outer.top, nullptr, nullptr, Instance, nullptr);
-    SetWindowLongPtrW(FHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
-    SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
+    // FWindow takes the window at WM_NCCREATE, so a later failure still destroys it.
+    Created(CreateWindowExW(exStyle, MainFormClass, Caption, style, 0, 0, outer.right - outer.left,
+                            outer.bottom - outer.top, nullptr, nullptr, Instance, this));
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), FALSE);
     CreateControls();
     FormCreate();
 }
 
-TMainForm::~TMainForm() {
-    if (FHandle)
-        DestroyWindow(FHandle);
-    for (HGDIOBJ object : {static_cast<HGDIOBJ>(FFont), static_cast<HGDIOBJ>(FTitleFont),
-                           static_cast<HGDIOBJ>(FStatusFont), static_cast<HGDIOBJ>(FWhite)})
-        if (object)
-            DeleteObject(object);
-}
+TMainForm::~TMainForm() = default;
 
 int TMainForm::Scale(int Value) const {
     return MulDiv(Value, FDpi, 96);
@@ -88,34 +105,30 @@ RECT TMainForm::Scale(RECT Value) const {
 }
 
 HWND TMainForm::Panel(int Id, HWND Parent, RECT Bounds) {
-    HWND panel = CreateWindowExW(
+    HWND panel = Created(CreateWindowExW(
         WS_EX_CONTROLPARENT, PanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, Bounds.left,
         Bounds.top, Bounds.right - Bounds.left, Bounds.bottom - Bounds.top, Parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)), FInstance, nullptr);
-    SetWindowLongPtrW(panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(panel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PanelProc));
-    SendMessageW(panel, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), FALSE);
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)), FInstance, this));
+    SendMessageW(panel, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), FALSE);
     return panel;
 }
 
 HWND TMainForm::Control(const wchar_t* Class, const wchar_t* Text, DWORD Style, int Id, HWND Parent,
                         RECT Bounds, HFONT Font) {
     RECT r = Scale(Bounds);
-    HWND control = CreateWindowExW(
+    HWND control = Created(CreateWindowExW(
         0, Class, Text, WS_CHILD | Style, r.left, r.top, r.right - r.left, r.bottom - r.top, Parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)), FInstance, nullptr);
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(Id)), FInstance, nullptr));
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font), FALSE);
     return control;
 }
 
 // A label as wide as its text, at its place.
 static RECT AutoSize(HWND Parent, HFONT Font, const std::wstring& Text, POINT At, int Dpi) {
-    HDC dc = GetDC(Parent);
-    HGDIOBJ old = SelectObject(dc, Font);
+    TWindowDC dc(Parent);
+    TSelectObject font(dc.Get(), Font);
     SIZE size = {0, 0};
-    GetTextExtentPoint32W(dc, Text.c_str(), static_cast<int>(Text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(Parent, dc);
+    GetTextExtentPoint32W(dc.Get(), Text.c_str(), static_cast<int>(Text.size()), &size);
     // Back to 96 dots per inch: Control scales the whole rectangle again.
     return {At.x, At.y, At.x + MulDiv(size.cx, 96, Dpi) + 1, At.y + MulDiv(size.cy, 96, Dpi)};
 }
@@ -123,9 +136,9 @@ static RECT AutoSize(HWND Parent, HFONT Font, const std::wstring& Text, POINT At
 void TMainForm::CreateControls() {
     const int width = Scale(L::ClientWidth), height = Scale(L::ClientHeight);
     const int buttons = Scale(L::ButtonsHeight), left = Scale(L::LeftWidth);
-    im_Left = Panel(idImLeft, FHandle, {0, 0, left, height - buttons});
-    pn_Buttons = Panel(idPnButtons, FHandle, {0, height - buttons, width, height});
-    pn_ClientArea = Panel(idPnClientArea, FHandle, {left, 0, width, height - buttons});
+    im_Left = Panel(idImLeft, Handle(), {0, 0, left, height - buttons});
+    pn_Buttons = Panel(idPnButtons, Handle(), {0, height - buttons, width, height});
+    pn_ClientArea = Panel(idPnClientArea, Handle(), {left, 0, width, height - buttons});
 
     ShadowLabel = std::make_unique<TNorvaShadowLabel>(pn_Buttons);
     ShadowLabel->SetBounds(0, buttons - Scale(L::ShadowLabelHeight), width,
@@ -136,53 +149,63 @@ void TMainForm::CreateControls() {
     ShadowLabel->SetStyle(bsLowered);
 
     btn_Uninstall = Control(L"BUTTON", L"Uninstall", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                            idBtnUninstall, pn_Buttons, L::BtnUninstall, FFont);
+                            idBtnUninstall, pn_Buttons, L::BtnUninstall, FFont.Get());
     btn_Cancel = Control(L"BUTTON", L"Close", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, idBtnCancel,
-                         pn_Buttons, L::BtnCancel, FFont);
+                         pn_Buttons, L::BtnCancel, FFont.Get());
 
     const std::wstring title = L"Welcome to the Uninstall Talveno Connect program.";
     const std::wstring ready = L"Click \"Uninstall\" to remove Talveno Connect.";
-    st_Title =
-        Control(L"STATIC", title.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, idStTitle,
-                pn_ClientArea, AutoSize(FHandle, FTitleFont, title, L::Title, FDpi), FTitleFont);
+    st_Title = Control(L"STATIC", title.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, idStTitle,
+                       pn_ClientArea, AutoSize(Handle(), FTitleFont.Get(), title, L::Title, FDpi),
+                       FTitleFont.Get());
     // Status line 1 takes the width of the client area: its text changes during the run.
     RECT status1 = {L::Status1.x, L::Status1.y, L::ClientWidth - L::LeftWidth - 8,
                     L::Status1.y + 17};
     st_Status_1 = Control(L"STATIC", ready.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, idStStatus1,
-                          pn_ClientArea, status1, FStatusFont);
+                          pn_ClientArea, status1, FStatusFont.Get());
     st_Status_2 = Control(L"STATIC", L"", WS_VISIBLE | SS_OWNERDRAW, idStStatus2, pn_ClientArea,
-                          L::Status2, FFont);
+                          L::Status2, FFont.Get());
     ErrorLog = Control(L"EDIT", L"",
                        WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
                            ES_AUTOHSCROLL | ES_READONLY,
-                       idErrorLog, pn_ClientArea, L::ErrorLog, FFont);
+                       idErrorLog, pn_ClientArea, L::ErrorLog, FFont.Get());
     cb_Restart = Control(L"BUTTON", L"Restart computer", WS_TABSTOP | BS_AUTOCHECKBOX, idCbRestart,
-                         pn_ClientArea, L::CbRestart, FFont);
+                         pn_ClientArea, L::CbRestart, FFont.Get());
 }
 
 LRESULT CALLBACK TMainForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto form = reinterpret_cast<TMainForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    TMainForm* form = FormOf(hwnd, msg, lParam);
     if (!form)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
+    switch (msg) {
+    case WM_NCCREATE:
+        form->FWindow.Reset(hwnd);
+        break;
+    case WM_NCDESTROY:
+        // The window's last message, however it was destroyed.
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        form->FWindow.Release();
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
     return form->Handle(msg, wParam, lParam);
 }
 
 // Panels paint their pictures and caption and pass everything else to the window.
 LRESULT CALLBACK TMainForm::PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto form = reinterpret_cast<TMainForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    TMainForm* form = FormOf(hwnd, msg, lParam);
+    if (!form)
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     switch (msg) {
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        form->PaintPanel(hwnd, dc);
-        EndPaint(hwnd, &ps);
+        TPaintDC dc(hwnd);
+        form->PaintPanel(hwnd, dc.Get());
         return 0;
     }
     case WM_COMMAND:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_DRAWITEM:
-        return SendMessageW(form->FHandle, msg, wParam, lParam);
+        return SendMessageW(form->Handle(), msg, wParam, lParam);
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
@@ -199,9 +222,8 @@ void TMainForm::PaintPanel(HWND Panel, HDC dc) {
         }
         Image2.Draw(dc, Scale(L::Logo));
     } else if (Panel == pn_Buttons) {
-        HGDIOBJ old = SelectObject(dc, FFont);
+        TSelectObject font(dc, FFont.Get());
         ShadowLabel->Paint(dc);
-        SelectObject(dc, old);
     }
 }
 
@@ -222,7 +244,7 @@ LRESULT TMainForm::Handle(UINT Msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(FWhite);
+        return reinterpret_cast<LRESULT>(FWhite.Get());
     case WM_DRAWITEM: {
         auto item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (item->CtlID != idStStatus2)
@@ -230,26 +252,33 @@ LRESULT TMainForm::Handle(UINT Msg, WPARAM wParam, LPARAM lParam) {
         DrawStatus2(*item);
         return TRUE;
     }
+    case WM_SETCURSOR:
+        // Child controls ask their parent first (DefWindowProc) and the panels pass it on, so
+        // this answers for every part of the window.
+        if (FRunning) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
     case WM_CLOSE:
         if (FormClose())
-            DestroyWindow(FHandle);
+            FWindow.Reset();
         return 0;
     case WM_DESTROY:
         FormDestroy();
-        FHandle = nullptr;
         PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcW(FHandle, Msg, wParam, lParam);
+    return DefWindowProcW(Handle(), Msg, wParam, lParam);
 }
 
 int TMainForm::Run(int Show) {
-    ShowWindow(FHandle, Show);
-    UpdateWindow(FHandle);
+    ShowWindow(Handle(), Show);
+    UpdateWindow(Handle());
     SetFocus(btn_Uninstall);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (FHandle && IsDialogMessageW(FHandle, &msg))
+        if (Handle() && IsDialogMessageW(Handle(), &msg))
             continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
@@ -264,8 +293,8 @@ void TMainForm::DrawStatus2(const DRAWITEMSTRUCT& Item) {
     GetWindowTextW(Item.hwndItem, buffer, 1024);
     HDC dc = Item.hDC;
     RECT area = Item.rcItem;
-    FillRect(dc, &area, FWhite);
-    HGDIOBJ oldFont = SelectObject(dc, FFont);
+    FillRect(dc, &area, FWhite.Get());
+    TSelectObject font(dc, FFont.Get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     const UINT common = DT_LEFT | DT_NOPREFIX;
@@ -274,7 +303,6 @@ void TMainForm::DrawStatus2(const DRAWITEMSTRUCT& Item) {
     bool fits = need.bottom <= area.bottom && need.right <= area.right;
     DrawTextW(dc, buffer, -1, &area,
               fits ? common | DT_WORDBREAK : common | DT_SINGLELINE | DT_PATH_ELLIPSIS);
-    SelectObject(dc, oldFont);
 }
 
 void TMainForm::FormCreate() {
@@ -282,16 +310,16 @@ void TMainForm::FormCreate() {
     RECT work = {};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     RECT outer;
-    GetWindowRect(FHandle, &outer);
+    GetWindowRect(Handle(), &outer);
     POINT at = MainFormPosition({work.right - work.left, work.bottom - work.top},
                                 {outer.right - outer.left, outer.bottom - outer.top});
-    SetWindowPos(FHandle, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowStatus(2, L"");
 }
 
 void TMainForm::btn_CancelClick() {
     GetLogger().Write(this, L"btn_CancelClick()", ttInformation);
-    PostMessageW(FHandle, WM_CLOSE, 0, 0);
+    PostMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 
 void TMainForm::FormDestroy() {
@@ -317,7 +345,7 @@ void TMainForm::ProcessMessages() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
-        if (FHandle && IsDialogMessageW(FHandle, &msg))
+        if (Handle() && IsDialogMessageW(Handle(), &msg))
             continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);

@@ -1,4 +1,5 @@
 #pragma once
+#include "core/Handle.h"
 #include "core/Object.h"
 #include "uninstall/ui/Pictures.h"
 #include "uninstall/ui/ShadowLabel.h"
@@ -22,7 +23,7 @@ public:
     TMainForm& operator=(const TMainForm&) = delete;
 
     std::wstring ClassName() const override { return L"TMainForm"; }
-    HWND Handle() const { return FHandle; }
+    HWND Handle() const { return FWindow.Get(); }
 
     // Runs until the window has closed.
     int Run(int Show);
@@ -54,7 +55,6 @@ private:
     void RunUninstall();
 
     HINSTANCE FInstance;
-    HWND FHandle = nullptr;
     HWND im_Left = nullptr, pn_Buttons = nullptr, pn_ClientArea = nullptr;
     HWND btn_Uninstall = nullptr, btn_Cancel = nullptr;
     HWND st_Title = nullptr, st_Status_1 = nullptr, st_Status_2 = nullptr;
@@ -63,8 +63,13 @@ private:
     TGdiPlus FGdiPlus;
     TPicture Image1{L"BANNER"};
     TPicture Image2{L"LOGO"};
-    HFONT FFont = nullptr, FTitleFont = nullptr, FStatusFont = nullptr;
-    HBRUSH FWhite = nullptr;
+    TFontHandle FFont, FTitleFont, FStatusFont;
+    TBrushHandle FWhite;
     int FDpi = 96;
+    // While the script runs the window and its controls show the hourglass.
+    bool FRunning = false;
     std::unique_ptr<TUninstallEngine> FEngine;
+    // Last, so that it goes first: the window's last messages still find every member above.
+    // Bound at WM_NCCREATE, released at WM_NCDESTROY.
+    TWindowHandle FWindow;
 };

@@ -6,22 +6,48 @@
 #include "uninstall/ui/MainForm.h"
 #include "uninstall/ui/TrayRefresh.h"
 
+namespace {
+
+// The hourglass for the length of a run. SetCursor alone lasts only until the mouse moves:
+// the flag makes the window answer WM_SETCURSOR with the hourglass too. At the end the
+// window's own cursors come back, and the one shown before the run at once.
+class TWaitCursor {
+public:
+    explicit TWaitCursor(bool& Running)
+        : FRunning(Running), FPrevious(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {
+        FRunning = true;
+    }
+    ~TWaitCursor() {
+        FRunning = false;
+        SetCursor(FPrevious);
+    }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+
+private:
+    bool& FRunning;
+    HCURSOR FPrevious;
+};
+
+} // namespace
+
 void TMainForm::btn_UninstallClick() {
     GetLogger().Write(this, L"btn_UninstallClick()", ttInformation);
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     std::wstring failure;
-    try {
-        EnableWindow(btn_Uninstall, FALSE);
-        EnableWindow(btn_Cancel, FALSE);
-        RunUninstall();
-    } catch (const std::exception& e) {
-        failure = ExceptionMessage(e);
+    {
+        TWaitCursor wait(FRunning);
+        try {
+            EnableWindow(btn_Uninstall, FALSE);
+            EnableWindow(btn_Cancel, FALSE);
+            RunUninstall();
+        } catch (const std::exception& e) {
+            failure = ExceptionMessage(e);
+        }
+        EnableWindow(btn_Cancel, TRUE);
+        SetFocus(btn_Cancel);
     }
-    EnableWindow(btn_Cancel, TRUE);
-    SetFocus(btn_Cancel);
-    SetCursor(previous);
     if (!failure.empty())
-        ShowApplicationError(FHandle, failure);
+        ShowApplicationError(Handle(), failure);
 }
 
 void TMainForm::RunUninstall() {
@@ -45,7 +71,7 @@ bool TMainForm::FormClose() {
     try {
         Reboot(); // ends the process when the restart is accepted
     } catch (const std::exception& e) {
-        ShowApplicationError(FHandle, ExceptionMessage(e));
+        ShowApplicationError(Handle(), ExceptionMessage(e));
         return false;
     }
 }

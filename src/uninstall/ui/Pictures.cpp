@@ -1,6 +1,7 @@
 #include "uninstall/ui/Pictures.h"
 
 #include <objidl.h>
+#include <wrl/client.h>
 // GDI+ needs min and max, which NOMINMAX keeps out of windows.h.
 #include <algorithm>
 namespace Gdiplus {
@@ -24,23 +25,22 @@ TPicture::TPicture(const wchar_t* ResourceName) {
     HRSRC info = FindResourceW(module, ResourceName, MAKEINTRESOURCEW(10)); // RT_RCDATA
     if (!info)
         return;
+    // A resource stays mapped with its module: nothing to free.
     HGLOBAL data = LoadResource(module, info);
+    const void* bytes = data ? LockResource(data) : nullptr;
     DWORD size = SizeofResource(module, info);
-    if (!data || size == 0)
+    if (!bytes || size == 0)
         return;
-    // GDI+ reads from a stream that must own a movable copy of the bytes.
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!copy)
+    // GDI+ reads from a stream, which keeps a reference for as long as the bitmap needs it.
+    // The stream makes and frees its own memory for the copy of the bytes.
+    Microsoft::WRL::ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
         return;
-    memcpy(GlobalLock(copy), LockResource(data), size);
-    GlobalUnlock(copy);
-    IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(copy, TRUE, &stream))) {
-        GlobalFree(copy);
+    ULONG written = 0;
+    if (FAILED(stream->Write(bytes, size, &written)) || written != size ||
+        FAILED(stream->Seek({}, STREAM_SEEK_SET, nullptr)))
         return;
-    }
-    FBitmap.reset(Gdiplus::Bitmap::FromStream(stream));
-    stream->Release();
+    FBitmap.reset(Gdiplus::Bitmap::FromStream(stream.Get()));
     if (FBitmap && FBitmap->GetLastStatus() != Gdiplus::Ok)
         FBitmap.reset();
 }

@@ -1,4 +1,5 @@
 #include "uninstall/ui/ShadowLabel.h"
+#include "core/Handle.h"
 
 TNorvaShadowLabel::TNorvaShadowLabel(HWND Parent) : FParent(Parent) {}
 
@@ -44,12 +45,10 @@ void TNorvaShadowLabel::Invalidate() const {
 namespace {
 
 void Line(HDC dc, COLORREF colour, int x1, int y1, int x2, int y2) {
-    HPEN pen = CreatePen(PS_SOLID, 1, colour);
-    HGDIOBJ old = SelectObject(dc, pen);
+    TPenHandle pen(CreatePen(PS_SOLID, 1, colour));
+    TSelectObject selected(dc, pen.Get());
     MoveToEx(dc, x1, y1, nullptr);
     LineTo(dc, x2, y2); // the end point itself is not drawn
-    SelectObject(dc, old);
-    DeleteObject(pen);
 }
 
 } // namespace

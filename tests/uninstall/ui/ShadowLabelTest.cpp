@@ -1,4 +1,5 @@
 #include "uninstall/ui/ShadowLabel.h"
+#include "core/Handle.h"
 
 #include <gtest/gtest.h>
 
@@ -11,30 +12,16 @@ const COLORREF Background = RGB(10, 20, 30);
 // A 32-bit memory bitmap the label paints into, in the default GUI font.
 class TMemoryCanvas {
 public:
-    TMemoryCanvas(int Width, int Height) : FWidth(Width), FHeight(Height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = Width;
-        info.bmiHeader.biHeight = -Height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        FDC = CreateCompatibleDC(nullptr);
-        FBitmap = CreateDIBSection(FDC, &info, DIB_RGB_COLORS, nullptr, nullptr, 0);
-        FOldBitmap = SelectObject(FDC, FBitmap);
-        FOldFont = SelectObject(FDC, GetStockObject(DEFAULT_GUI_FONT));
+    TMemoryCanvas(int Width, int Height)
+        : FWidth(Width), FHeight(Height), FDC(CreateCompatibleDC(nullptr)),
+          FBitmap(MakeBitmap(FDC.Get(), Width, Height)), FSelectedBitmap(FDC.Get(), FBitmap.Get()),
+          FSelectedFont(FDC.Get(), GetStockObject(DEFAULT_GUI_FONT)) {
         RECT all = {0, 0, Width, Height};
-        HBRUSH brush = CreateSolidBrush(Background);
-        FillRect(FDC, &all, brush);
-        DeleteObject(brush);
+        TBrushHandle brush(CreateSolidBrush(Background));
+        FillRect(FDC.Get(), &all, brush.Get());
     }
-    ~TMemoryCanvas() {
-        SelectObject(FDC, FOldFont);
-        SelectObject(FDC, FOldBitmap);
-        DeleteObject(FBitmap);
-        DeleteDC(FDC);
-    }
-    HDC DC() const { return FDC; }
-    COLORREF Pixel(int x, int y) const { return GetPixel(FDC, x, y); }
+    HDC DC() const { return FDC.Get(); }
+    COLORREF Pixel(int x, int y) const { return GetPixel(FDC.Get(), x, y); }
     bool Ink(int x, int y) const { return Pixel(x, y) != Background; }
     // Leftmost and rightmost columns with anything drawn, outside the line rows.
     std::pair<int, int> InkColumns(int lineY) const {
@@ -52,15 +39,26 @@ public:
     }
     int TextWidth(const std::wstring& text) const {
         SIZE size;
-        GetTextExtentPoint32W(FDC, text.c_str(), static_cast<int>(text.size()), &size);
+        GetTextExtentPoint32W(FDC.Get(), text.c_str(), static_cast<int>(text.size()), &size);
         return size.cx;
     }
 
 private:
+    static HBITMAP MakeBitmap(HDC DC, int Width, int Height) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = Width;
+        info.bmiHeader.biHeight = -Height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        return CreateDIBSection(DC, &info, DIB_RGB_COLORS, nullptr, nullptr, 0);
+    }
+
     int FWidth, FHeight;
-    HDC FDC;
-    HBITMAP FBitmap;
-    HGDIOBJ FOldBitmap, FOldFont;
+    // In this order, so that the selections are undone before the bitmap and the context go.
+    TMemoryDC FDC;
+    TBitmapHandle FBitmap;
+    TSelectObject FSelectedBitmap, FSelectedFont;
 };
 
 TEST(ShadowLabel, LineColoursFollowTheStyle) {
@@ -138,9 +136,10 @@ TEST(ShadowLabel, SettersRepaintOnlyOnChange) {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"ShadowLabelTestParent";
     RegisterClassW(&wc);
-    HWND parent = CreateWindowW(wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 100, nullptr,
-                                nullptr, wc.hInstance, nullptr);
-    ASSERT_NE(parent, nullptr);
+    TWindowHandle window(CreateWindowW(wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 100,
+                                       nullptr, nullptr, wc.hInstance, nullptr));
+    ASSERT_TRUE(window);
+    HWND parent = window.Get();
     ShowWindow(parent, SW_SHOWNOACTIVATE);
     TNorvaShadowLabel label(parent);
     label.SetBounds(0, 5, 250, 41);
@@ -177,7 +176,6 @@ TEST(ShadowLabel, SettersRepaintOnlyOnChange) {
         EXPECT_EQ(update.top, 5);
         EXPECT_EQ(update.bottom, 46);
     }
-    DestroyWindow(parent);
 }
 
 } // namespace

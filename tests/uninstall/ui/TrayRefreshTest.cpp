@@ -1,3 +1,4 @@
+#include "core/Handle.h"
 #include "logging/Logger.h"
 #include "logging/RecordingAppender.h"
 #include "uninstall/ui/TrayRefresh.h"
@@ -36,8 +37,9 @@ protected:
             wc.lpszClassName = name;
             RegisterClassW(&wc);
         }
-        Tray = CreateWindowW(L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 800, 40, nullptr, nullptr,
-                             nullptr, nullptr);
+        TrayWindow = TWindowHandle(CreateWindowW(L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 800, 40,
+                                                 nullptr, nullptr, nullptr, nullptr));
+        Tray = TrayWindow.Get();
         Start = Child(L"Button", Tray, 0, 0, 40, 40);
         Notify = Child(L"TrayNotifyWnd", Tray, 500, 0, 300, 40);
         Clock = Child(L"TrayClockWClass", Notify, 0, 0, 50, 40);
@@ -45,7 +47,7 @@ protected:
         GetLogger().addAppender(&Appender);
     }
     void TearDown() override {
-        DestroyWindow(Tray);
+        TrayWindow.Reset(); // with every window below it
         TNvLogger::Reset();
     }
     HWND Child(const wchar_t* cls, HWND parent, int x, int y, int w, int h) {
@@ -69,6 +71,7 @@ protected:
     }
 
     TRecordingAppender Appender;
+    TWindowHandle TrayWindow;
     HWND Tray = nullptr, Start = nullptr, Notify = nullptr, Clock = nullptr;
 };
 
