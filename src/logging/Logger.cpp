@@ -1,4 +1,5 @@
 #include "logging/Logger.h"
+#include "logging/AsyncThread.h"
 #include "logging/base/LoggerBase.h"
 #include "logging/support/ProcessInfo.h"
 
@@ -35,12 +36,79 @@ TNvLogger::TNvLogger()
     addAppender(FTextFile.get());
 }
 
-TNvLogger::~TNvLogger() = default;
+// The writer goes before the appenders, so that what it still holds reaches them.
+TNvLogger::~TNvLogger() {
+    std::lock_guard<std::mutex> lock(FSwitchLock);
+    StopAsyncThread();
+}
+
+void TNvLogger::SetASync(bool value) {
+    std::lock_guard<std::mutex> lock(FSwitchLock);
+    if (value == FAsync)
+        return;
+    if (value) {
+        std::lock_guard<std::recursive_mutex> writer(FAsyncLock);
+        if (!FAsyncThread)
+            FAsyncThread = std::make_unique<TAsyncThread>(*this, FAsyncDelay);
+        FAsync = true;
+    } else {
+        StopAsyncThread();
+    }
+}
+
+// The thread ends first, without FAsyncLock, since what it writes may come back to Write.
+// The queue is then drained under the lock: entries written meanwhile wait for it and are
+// written after the ones queued before them. FAsync stays on until then, so no entry
+// overtakes the queue.
+void TNvLogger::StopAsyncThread() {
+    TAsyncThread* writer;
+    {
+        std::lock_guard<std::recursive_mutex> lock(FAsyncLock);
+        writer = FAsyncThread.get();
+    }
+    if (!writer)
+        return;
+    writer->Terminate();
+    writer->WaitFor();
+    std::lock_guard<std::recursive_mutex> lock(FAsyncLock);
+    // reset() forgets the writer before destroying it: a write during the drain goes direct.
+    FAsyncThread.reset();
+    FAsync = false;
+}
+
+void TNvLogger::SetASyncDelay(int value) {
+    std::lock_guard<std::recursive_mutex> lock(FAsyncLock);
+    if (value == FAsyncDelay)
+        return;
+    FAsyncDelay = value;
+    if (FAsyncThread)
+        FAsyncThread->SetDelay(value);
+}
+
+bool TNvLogger::WriteAsync(const std::wstring& Sender, const std::wstring& Msg,
+                           TTraceType TraceType) {
+    std::lock_guard<std::recursive_mutex> lock(FAsyncLock);
+    if (!FAsyncThread)
+        return false;
+    FAsyncThread->Add(Sender, Msg, TraceType);
+    return true;
+}
+
+void TNvLogger::WriteQueued(const TAsyncMsg& entry) {
+    WriteThrough(entry.Sender, entry.Msg, entry.TraceType, true);
+}
+
+void TNvLogger::WriteEntry(const std::wstring& Module, const std::wstring& Msg,
+                           TTraceType TraceType, bool withModule) {
+    if (!FActive)
+        return;
+    if (FAsync && WriteAsync(Module, Msg, TraceType))
+        return;
+    WriteThrough(Module, Msg, TraceType, withModule);
+}
 
 void TNvLogger::WriteThrough(const std::wstring& Module, const std::wstring& Msg,
                              TTraceType TraceType, bool withModule) {
-    if (!FActive)
-        return;
     TNxLoggerLevel level;
     switch (TraceType) {
     case ttInformation:
@@ -66,7 +134,7 @@ void TNvLogger::WriteThrough(const std::wstring& Module, const std::wstring& Msg
 
 void TNvLogger::Write(const std::wstring& Msg, TTraceType TraceType) {
     try {
-        WriteThrough(L"", Msg, TraceType, false);
+        WriteEntry(L"", Msg, TraceType, false);
     } catch (const ELoggerError& e) {
         ReportError(L"Write failed (%s)", {e.Message()});
     }
@@ -78,7 +146,7 @@ void TNvLogger::Write(const std::wstring& Msg, const TVarRecs& Args, TTraceType 
 
 void TNvLogger::Write(const TSenderText& Sender, const std::wstring& Msg, TTraceType TraceType) {
     try {
-        WriteThrough(Sender.Name, Msg, TraceType, true);
+        WriteEntry(Sender.Name, Msg, TraceType, true);
     } catch (const std::exception& e) {
         ReportWarning(ExceptionMessage(e), {});
     } catch (...) {
