@@ -105,10 +105,10 @@ void TNorvaAppenderTextFile::append(TNxLoggerMessage& aEvent) {
     if (!FStream)
         OpenFile();
     if (!FHeadersDone) {
-        LogFiles::WriteBytes(FStream, WideToAnsi(BuildHeader() + L"\r\n"));
+        WriteToFile(WideToAnsi(BuildHeader() + L"\r\n"));
         FHeadersDone = true;
     }
-    LogFiles::WriteBytes(FStream, line);
+    WriteToFile(line);
     if (!FKeepOpen)
         FStream.Reset();
 }
@@ -134,6 +134,22 @@ void TNorvaAppenderTextFile::OpenFile() {
     for (int n = 1; IsFileLocked(name); ++n)
         name = BuildFileName(n);
     FStream = LogFiles::OpenForAppend(name, true);
+    FFileName = name;
+}
+
+// A failed write loses its line but keeps the file open. It is reported once, not for every
+// line that follows, until a write succeeds again.
+void TNorvaAppenderTextFile::WriteToFile(const std::string& bytes) {
+    if (LogFiles::WriteBytes(FStream, bytes)) {
+        FWriteFailed = false;
+        return;
+    }
+    DWORD error = GetLastError();
+    if (FWriteFailed)
+        return;
+    FWriteFailed = true;
+    ReportWarning(L"TTextFile.Write (%s) failed (%s).",
+                  {FFileName, LogFiles::SysErrorMessage(error)});
 }
 
 std::wstring TNorvaAppenderTextFile::BuildName(bool mask) const {

@@ -59,6 +59,7 @@ private:
     std::wstring BuildName(bool mask) const;
     bool PeriodChanged(TDateTime now) const;
     void OpenFile();
+    void WriteToFile(const std::string& bytes);
     void DeleteOldest(const std::wstring& folder, const std::wstring& mask);
 
     bool FCleanUp = true;
@@ -79,4 +80,6 @@ private:
     TDateTime FLastCleanUp = 0;
     THeaders FHeaders{hdAppName, hdAppVersion, hdUser};
     bool FHeadersDone = false;
+    std::wstring FFileName;    // of the open file
+    bool FWriteFailed = false; // the last write failed and has been reported
 };
