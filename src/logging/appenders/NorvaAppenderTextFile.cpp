@@ -17,17 +17,6 @@ namespace {
 
 const wchar_t* const NamePatterns[] = {nullptr, L"%0:s_%1:s_%2:s", L"%0:s_%1:s", L"%0:s_%1:s_%3:s"};
 
-std::wstring TempFolder() {
-    wchar_t buffer[MAX_PATH + 1];
-    DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
-    std::wstring path(buffer, n <= MAX_PATH ? n : 0);
-    std::wstring longPath(32768, L'\0');
-    DWORD m = GetLongPathNameW(path.c_str(), longPath.data(), 32768);
-    if (m > 0 && m < 32768)
-        path = longPath.substr(0, m);
-    return IncludeTrailingBackslash(path);
-}
-
 // "*" stands for any run of characters; case is ignored as the file system does.
 bool MatchesMask(const std::wstring& name, const std::wstring& mask) {
     size_t n = 0, m = 0, star = std::wstring::npos, resume = 0;
@@ -82,8 +71,19 @@ std::vector<TListedFile> ListMatching(const std::wstring& folder, const std::wst
 
 TNorvaAppenderTextFile::TNorvaAppenderTextFile()
     : FFormater(*this), FModuleName(ProcessInfo::ExeFileName()),
-      FFullModuleName(ProcessInfo::ExePath()), FOutputDir(TempFolder()) {
-    SetTraceTypes({ttInformation, ttWarning, ttError});
+      FFullModuleName(ProcessInfo::ExePath()), FOutputDir(DefaultOutputDir()) {
+    SetTraceTypes(DefaultTraceTypes);
+}
+
+std::wstring TNorvaAppenderTextFile::DefaultOutputDir() {
+    wchar_t buffer[MAX_PATH + 1];
+    DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+    std::wstring path(buffer, n <= MAX_PATH ? n : 0);
+    std::wstring longPath(32768, L'\0');
+    DWORD m = GetLongPathNameW(path.c_str(), longPath.data(), 32768);
+    if (m > 0 && m < 32768)
+        path = longPath.substr(0, m);
+    return IncludeTrailingBackslash(path);
 }
 
 void TNorvaAppenderTextFile::append(TNxLoggerMessage& aEvent) {

@@ -11,6 +11,12 @@ class TNorvaAppenderTextFile : public TNorvaAppender {
 public:
     TNorvaAppenderTextFile();
 
+    // Trace types after creation, the ones a saved configuration leaves out.
+    static constexpr TTraceTypes DefaultTraceTypes{ttInformation, ttWarning, ttError};
+    // The folder after creation: the user's temporary folder, long form, with a trailing
+    // backslash.
+    static std::wstring DefaultOutputDir();
+
     std::wstring ClassName() const override { return L"TNorvaAppenderTextFile"; }
     std::wstring TagName() const override { return L"TextFile"; }
 
