@@ -25,19 +25,28 @@ TAsyncThread::TAsyncThread(TNvLogger& ALogger, int ADelay)
 TAsyncThread::~TAsyncThread() {
     Terminate();
     WaitFor();
+    Close();
     FQueue.WriteAll(FLogger);
 }
 
-void TAsyncThread::Add(const std::wstring& Sender, const std::wstring& Msg, TTraceType TraceType) {
+bool TAsyncThread::Add(const std::wstring& Sender, const std::wstring& Msg, TTraceType TraceType) {
     auto entry = std::make_unique<TAsyncMsg>();
     entry->Sender = Sender;
     entry->Msg = Msg;
     entry->TraceType = TraceType;
     {
         std::lock_guard<std::mutex> lock(FLock);
+        if (FClosed)
+            return false;
         FQueue.Push(std::move(entry));
     }
     FWake.notify_one();
+    return true;
+}
+
+void TAsyncThread::Close() {
+    std::lock_guard<std::mutex> lock(FLock);
+    FClosed = true;
 }
 
 int TAsyncThread::Delay() {

@@ -20,8 +20,11 @@ public:
 
     std::wstring ClassName() const override { return L"TAsyncThread"; }
 
-    // Callable from any thread; holds the lock only to append.
-    void Add(const std::wstring& Sender, const std::wstring& Msg, TTraceType TraceType);
+    // Callable from any thread; holds the lock only to append. False, and nothing queued,
+    // once the writer is closed.
+    bool Add(const std::wstring& Sender, const std::wstring& Msg, TTraceType TraceType);
+    // Refuses entries from now on.
+    void Close();
 
     // Milliseconds of an idle wait, from the next one on; 0 or less waits for an entry only.
     int Delay();
@@ -41,5 +44,6 @@ private:
     int FDelay;
     TAsyncQueue FQueue;
     bool FTerminated = false;
+    bool FClosed = false;
     std::thread FThread; // last: the thread starts once everything it uses exists
 };

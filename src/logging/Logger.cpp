@@ -4,6 +4,7 @@
 #include "logging/support/ProcessInfo.h"
 
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -38,46 +39,45 @@ TNvLogger::TNvLogger()
 
 // The writer goes before the appenders, so that what it still holds reaches them.
 TNvLogger::~TNvLogger() {
-    std::lock_guard<std::mutex> lock(FSwitchLock);
+    std::lock_guard<std::recursive_mutex> lock(FSwitchLock);
     StopAsyncThread();
 }
 
 void TNvLogger::SetASync(bool value) {
-    std::lock_guard<std::mutex> lock(FSwitchLock);
+    std::lock_guard<std::recursive_mutex> lock(FSwitchLock);
     if (value == FAsync)
         return;
-    if (value) {
-        std::lock_guard<std::recursive_mutex> writer(FAsyncLock);
-        if (!FAsyncThread)
-            FAsyncThread = std::make_unique<TAsyncThread>(*this, FAsyncDelay);
-        FAsync = true;
-    } else {
+    if (!value) {
         StopAsyncThread();
+        return;
     }
+    if (!FAsyncThread) {
+        FAsyncThread = std::make_unique<TAsyncThread>(*this, FAsyncDelay);
+        FAsyncWriter = FAsyncThread.get();
+    }
+    FAsync = true;
 }
 
-// The thread ends first, without FAsyncLock, since what it writes may come back to Write.
-// The queue is then drained under the lock: entries written meanwhile wait for it and are
-// written after the ones queued before them. FAsync stays on until then, so no entry
-// overtakes the queue.
+// Under FSwitchLock. The thread ends first, while the writer still takes entries: what it is
+// writing may come back to Write. Then the writer refuses entries; a Write refused waits for
+// the switch to end and writes directly, after the queue, which the writer's destruction
+// writes out here. FAsync stays on until then, so no entry overtakes one queued before it.
 void TNvLogger::StopAsyncThread() {
-    TAsyncThread* writer;
-    {
-        std::lock_guard<std::recursive_mutex> lock(FAsyncLock);
-        writer = FAsyncThread.get();
-    }
-    if (!writer)
+    if (!FAsyncThread)
         return;
-    writer->Terminate();
-    writer->WaitFor();
-    std::lock_guard<std::recursive_mutex> lock(FAsyncLock);
-    // reset() forgets the writer before destroying it: a write during the drain goes direct.
+    FAsyncThread->Terminate();
+    FAsyncThread->WaitFor();
+    FAsyncThread->Close();
+    FAsyncWriter = nullptr;
+    // A Write that took the writer before it was forgotten is still in Add, which refuses.
+    while (FWritersInside > 0)
+        std::this_thread::yield();
     FAsyncThread.reset();
     FAsync = false;
 }
 
 void TNvLogger::SetASyncDelay(int value) {
-    std::lock_guard<std::recursive_mutex> lock(FAsyncLock);
+    std::lock_guard<std::recursive_mutex> lock(FSwitchLock);
     if (value == FAsyncDelay)
         return;
     FAsyncDelay = value;
@@ -85,13 +85,33 @@ void TNvLogger::SetASyncDelay(int value) {
         FAsyncThread->SetDelay(value);
 }
 
+namespace {
+
+// Counts a Write that holds the writer without a lock, so that it is not destroyed under it.
+class TWriterUse {
+public:
+    explicit TWriterUse(std::atomic<int>& count) : FCount(count) { ++FCount; }
+    ~TWriterUse() { --FCount; }
+    TWriterUse(const TWriterUse&) = delete;
+    TWriterUse& operator=(const TWriterUse&) = delete;
+
+private:
+    std::atomic<int>& FCount;
+};
+
+} // namespace
+
 bool TNvLogger::WriteAsync(const std::wstring& Sender, const std::wstring& Msg,
                            TTraceType TraceType) {
-    std::lock_guard<std::recursive_mutex> lock(FAsyncLock);
-    if (!FAsyncThread)
-        return false;
-    FAsyncThread->Add(Sender, Msg, TraceType);
-    return true;
+    {
+        TWriterUse use(FWritersInside);
+        TAsyncThread* writer = FAsyncWriter;
+        if (writer && writer->Add(Sender, Msg, TraceType))
+            return true;
+    }
+    // The mode is being switched off: wait until what was queued has been written.
+    std::lock_guard<std::recursive_mutex> wait(FSwitchLock);
+    return false;
 }
 
 void TNvLogger::WriteQueued(const TAsyncMsg& entry) {

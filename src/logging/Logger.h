@@ -43,8 +43,8 @@ public:
     int ASyncDelay() const { return FAsyncDelay; }
     void SetASyncDelay(int value);
 
-    // Queues an entry for the writer; false when there is no writer (the mode was switched off
-    // meanwhile), and the caller then writes it at once.
+    // Queues an entry for the writer, holding no lock but the writer's own; false when there
+    // is no writer (the mode is being switched off), and the caller then writes it at once.
     bool WriteAsync(const std::wstring& Sender, const std::wstring& Msg, TTraceType TraceType);
     // Writes one entry taken from the queue, with its sender as the module.
     void WriteQueued(const TAsyncMsg& entry);
@@ -78,13 +78,17 @@ private:
     void StopAsyncThread();
 
     std::atomic<bool> FActive{true};
-    // Guards FAsyncThread: Write holds it to append, switching off while the queue is
-    // drained. Re-entrant, for an appender that writes through the facade while draining.
-    std::recursive_mutex FAsyncLock;
+    // One switch at a time; held while the queue is drained. Re-entrant, for an appender that
+    // writes through the facade meanwhile.
+    std::recursive_mutex FSwitchLock;
+    // The writer, owned here and changed only under FSwitchLock. Write reaches it through
+    // FAsyncWriter without a lock and is counted in FWritersInside meanwhile, so that the
+    // writer is never destroyed under it.
     std::unique_ptr<TAsyncThread> FAsyncThread;
+    std::atomic<TAsyncThread*> FAsyncWriter{nullptr};
+    std::atomic<int> FWritersInside{0};
     std::atomic<bool> FAsync{false};
     std::atomic<int> FAsyncDelay{50};
-    std::mutex FSwitchLock; // one switch at a time
     std::unique_ptr<TNorvaAppenderDbMon> FDbMon;
     std::unique_ptr<TNorvaAppenderEventViewer> FEventViewer;
     std::unique_ptr<TNorvaAppenderTextFile> FTextFile;

@@ -1,12 +1,15 @@
 #include "logging/Logger.h"
 #include "logging/Watchdog.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -258,6 +261,43 @@ TEST_F(AsyncWriter, SwitchingTheModeWhileOtherThreadsWriteLosesNothing) {
         ++next[t];
     }
     EXPECT_EQ(next, written);
+}
+
+// The real text file, written by the writer thread for four threads at once.
+TEST(AsyncTextFile, EveryThreadsLinesArriveWholeAndInOrder) {
+    test::TWatchdog watchdog(60000, "AsyncTextFile");
+    test::TTempFolder folder;
+    TNvLogger::Reset();
+    TNvLogger& logger = GetLogger();
+    TNorvaAppenderTextFile& file = logger.TextFile();
+    file.SetOutputDir(folder.Path());
+    file.SetPrefixes({});
+    file.SetHeaders({});
+    file.SetActive(true);
+    logger.SetASync(true);
+    const int threads = 4, count = 1000;
+    std::vector<std::thread> writers;
+    for (int t = 0; t < threads; ++t)
+        writers.emplace_back([&logger, t] {
+            for (int i = 0; i < count; ++i)
+                logger.Write(TSenderText{std::to_wstring(t)}, std::to_wstring(i), ttWarning);
+        });
+    for (auto& w : writers)
+        w.join();
+    std::wstring path = file.BuildFileName(0);
+    TNvLogger::Reset(); // drains the queue and closes the file
+
+    std::istringstream lines(test::ReadTextFile(path));
+    std::vector<int> next(threads, 0);
+    std::string line;
+    std::getline(lines, line); // the header, empty of items
+    while (std::getline(lines, line)) {
+        int t = -1, i = -1;
+        ASSERT_EQ(std::sscanf(line.c_str(), "W|%d|%d|\r", &t, &i), 2) << line;
+        ASSERT_EQ(i, next[t]) << "thread " << t;
+        ++next[t];
+    }
+    EXPECT_EQ(next, std::vector<int>(threads, count));
 }
 
 } // namespace

@@ -52,7 +52,7 @@ protected:
     }
 
     using TValues = std::map<std::wstring, std::wstring>;
-    const std::wstring Key = test::UniqueName(L"Software\\H3Test\\Trace-");
+    const std::wstring Key = test::UniqueName(L"Software\\H3Test-Trace-");
     test::TTempFolder Folder;
 };
 
