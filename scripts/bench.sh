@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the benchmarks and runs them under Wine in a private prefix; they print what they
+# measured. Not part of the tests: timings depend on the machine.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/bootstrap.sh"
+
+build=${BUILD_DIR:-$root/build}
+. "$root/scripts/build-lib.sh"
+build_project logging_bench
+start_private_prefix uninstall-bench
+cd "$build/bench"
+out='C:\users\Public\bench'
+wine cmd /c mkdir "$out" >/dev/null 2>&1 || true
+wine logging_bench.exe "$out"
