@@ -236,14 +236,17 @@ TEST_F(AsyncWriter, SwitchingTheModeWhileOtherThreadsWriteLosesNothing) {
     std::atomic<bool> stop{false};
     std::vector<int> written(threads, 0);
     std::vector<std::thread> writers;
+    // Short pauses spread the writing over the switches; the count keeps the test short.
     for (int t = 0; t < threads; ++t)
         writers.emplace_back([&, t] {
-            for (int i = 0; !stop; ++i) {
+            for (int i = 0; !stop && i < 20000; ++i) {
                 logger.Write(TSenderText{std::to_wstring(t)}, std::to_wstring(i), ttInformation);
                 written[t] = i + 1;
+                if (i % 64 == 0)
+                    Sleep(1);
             }
         });
-    for (int switches = 0; switches < 200; ++switches) {
+    for (int switches = 0; switches < 100; ++switches) {
         logger.SetASync(switches % 2 == 0);
         Sleep(1);
     }
