@@ -7,11 +7,14 @@
 #include "logging/appenders/NorvaAppenderTextFile.h"
 #include "logging/base/NxLogger.h"
 #include "logging/appenders/TraceTypes.h"
+#include "logging/AsyncMsg.h"
 
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
+
+class TAsyncThread;
 
 // A sender given by name rather than by object; becomes the line's module column.
 struct TSenderText {
@@ -29,6 +32,22 @@ public:
     // Master switch; when off, Write writes nothing (the Args forms still format).
     bool Active() const { return FActive; }
     void SetActive(bool value) { FActive = value; }
+
+    // Asynchronous mode: Write queues its entry for a writer thread and returns. Switching it
+    // off, or destroying the facade, returns when every queued entry has been written. Safe
+    // while other threads write: an entry either reaches the queue before it is drained or
+    // is written at once after that.
+    bool ASync() const { return FAsync; }
+    void SetASync(bool value);
+    // Longest idle wait of the writer thread, in milliseconds; 50 after creation.
+    int ASyncDelay() const { return FAsyncDelay; }
+    void SetASyncDelay(int value);
+
+    // Queues an entry for the writer, holding no lock but the writer's own; false when there
+    // is no writer (the mode is being switched off), and the caller then writes it at once.
+    bool WriteAsync(const std::wstring& Sender, const std::wstring& Msg, TTraceType TraceType);
+    // Writes one entry taken from the queue, with its sender as the module.
+    void WriteQueued(const TAsyncMsg& entry);
 
     // The standard appenders, all inactive after creation; messages reach them in this order.
     TNorvaAppenderDbMon& DbMon() const { return *FDbMon; }
@@ -52,10 +71,24 @@ public:
     static void Reset();
 
 private:
+    void WriteEntry(const std::wstring& Module, const std::wstring& Msg, TTraceType TraceType,
+                    bool withModule);
     void WriteThrough(const std::wstring& Module, const std::wstring& Msg, TTraceType TraceType,
                       bool withModule);
+    void StopAsyncThread();
 
     std::atomic<bool> FActive{true};
+    // One switch at a time; held while the queue is drained. Re-entrant, for an appender that
+    // writes through the facade meanwhile.
+    std::recursive_mutex FSwitchLock;
+    // The writer, owned here and changed only under FSwitchLock. Write reaches it through
+    // FAsyncWriter without a lock and is counted in FWritersInside meanwhile, so that the
+    // writer is never destroyed under it.
+    std::unique_ptr<TAsyncThread> FAsyncThread;
+    std::atomic<TAsyncThread*> FAsyncWriter{nullptr};
+    std::atomic<int> FWritersInside{0};
+    std::atomic<bool> FAsync{false};
+    std::atomic<int> FAsyncDelay{50};
     std::unique_ptr<TNorvaAppenderDbMon> FDbMon;
     std::unique_ptr<TNorvaAppenderEventViewer> FEventViewer;
     std::unique_ptr<TNorvaAppenderTextFile> FTextFile;

@@ -152,11 +152,111 @@ TXmlNode TXmlNode::FirstChildElement(const std::wstring& Name) const {
     return {};
 }
 
+std::wstring TXmlNode::Xml() const {
+    TBstr xml;
+    if (FNode)
+        Check(FNode->get_xml(xml.Put()), L"IXMLDOMNode.xml");
+    return xml.Text();
+}
+
+namespace {
+
+ComPtr<IXMLDOMElement> ElementOf(const ComPtr<IXMLDOMNode>& Node) {
+    ComPtr<IXMLDOMElement> element;
+    if (Node)
+        Check(Node->QueryInterface(IID_IXMLDOMElement,
+                                   reinterpret_cast<void**>(element.GetAddressOf())),
+              L"IXMLDOMNode.QueryInterface(IXMLDOMElement)");
+    else
+        RaiseComError(L"IXMLDOMElement", E_POINTER);
+    return element;
+}
+
+} // namespace
+
+TXmlNode TXmlNode::AppendElement(const std::wstring& Name) const {
+    ComPtr<IXMLDOMElement> parent = ElementOf(FNode);
+    ComPtr<IXMLDOMDocument> doc;
+    Check(FNode->get_ownerDocument(&doc), L"IXMLDOMNode.ownerDocument");
+    ComPtr<IXMLDOMElement> element;
+    TBstr name(Name);
+    Check(doc->createElement(name.Get(), &element), L"IXMLDOMDocument.createElement");
+    ComPtr<IXMLDOMNode> added;
+    Check(FNode->appendChild(element.Get(), &added), L"IXMLDOMNode.appendChild");
+    return TXmlNode(added);
+}
+
+void TXmlNode::SetAttribute(const std::wstring& Name, const std::wstring& Value) const {
+    ComPtr<IXMLDOMElement> element = ElementOf(FNode);
+    TBstr name(Name);
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_BSTR;
+    value.bstrVal = SysAllocStringLen(Value.data(), static_cast<UINT>(Value.size()));
+    HRESULT hr = element->setAttribute(name.Get(), value);
+    VariantClear(&value);
+    Check(hr, L"IXMLDOMElement.setAttribute");
+}
+
+void TXmlNode::SetText(const std::wstring& Value) const {
+    ElementOf(FNode);
+    TBstr text(Value);
+    Check(FNode->put_text(text.Get()), L"IXMLDOMNode.text");
+}
+
+void TXmlNode::SetCData(const std::wstring& Value) const {
+    RemoveChildren();
+    ComPtr<IXMLDOMDocument> doc;
+    Check(FNode->get_ownerDocument(&doc), L"IXMLDOMNode.ownerDocument");
+    ComPtr<IXMLDOMCDATASection> section;
+    TBstr text(Value);
+    Check(doc->createCDATASection(text.Get(), &section), L"IXMLDOMDocument.createCDATASection");
+    ComPtr<IXMLDOMNode> added;
+    Check(FNode->appendChild(section.Get(), &added), L"IXMLDOMNode.appendChild");
+}
+
+void TXmlNode::RemoveAttributes() const {
+    ComPtr<IXMLDOMElement> element = ElementOf(FNode);
+    for (const std::wstring& name : AttributeNames()) {
+        TBstr attribute(name);
+        Check(element->removeAttribute(attribute.Get()), L"IXMLDOMElement.removeAttribute");
+    }
+}
+
+void TXmlNode::RemoveChildren() const {
+    ElementOf(FNode);
+    for (;;) {
+        ComPtr<IXMLDOMNode> child;
+        if (FNode->get_firstChild(&child) != S_OK || !child)
+            return;
+        ComPtr<IXMLDOMNode> removed;
+        Check(FNode->removeChild(child.Get(), &removed), L"IXMLDOMNode.removeChild");
+    }
+}
+
 std::unique_ptr<TXmlDocument> TXmlDocument::Parse(const std::wstring& Text) {
     ComPtr<IXMLDOMDocument> doc = CreateDocument();
     TBstr text(Text);
     VARIANT_BOOL loaded = VARIANT_FALSE;
     Check(doc->loadXML(text.Get(), &loaded), L"IXMLDOMDocument.loadXML");
+    if (loaded != VARIANT_TRUE)
+        RaiseParseError(doc.Get());
+    return std::unique_ptr<TXmlDocument>(new TXmlDocument(doc));
+}
+
+std::unique_ptr<TXmlDocument> TXmlDocument::Load(const std::wstring& FileName) {
+    // The parser's reason for a file it cannot read says nothing of the file.
+    if (GetFileAttributesW(FileName.c_str()) == INVALID_FILE_ATTRIBUTES)
+        RaiseSystemError(Format(L"Cannot open file \"%s\"", {FileName}), GetLastError());
+    ComPtr<IXMLDOMDocument> doc = CreateDocument();
+    VARIANT source;
+    VariantInit(&source);
+    source.vt = VT_BSTR;
+    source.bstrVal = SysAllocStringLen(FileName.data(), static_cast<UINT>(FileName.size()));
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    HRESULT hr = doc->load(source, &loaded);
+    VariantClear(&source);
+    Check(hr, L"IXMLDOMDocument.load");
     if (loaded != VARIANT_TRUE)
         RaiseParseError(doc.Get());
     return std::unique_ptr<TXmlDocument>(new TXmlDocument(doc));

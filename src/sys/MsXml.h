@@ -35,6 +35,19 @@ public:
     TXmlNode Child(int Index) const;
     // The first child element named Name (exact name); none when there is none.
     TXmlNode FirstChildElement(const std::wstring& Name) const;
+    // The node written as XML text, as the DOM writes it.
+    std::wstring Xml() const;
+
+    // Editing an element. A refusal of the DOM raises "<call> failed (<system text>)".
+    // A new child element named Name, after the last child.
+    TXmlNode AppendElement(const std::wstring& Name) const;
+    void SetAttribute(const std::wstring& Name, const std::wstring& Value) const;
+    // Replaces the children by the text.
+    void SetText(const std::wstring& Value) const;
+    // Replaces the children by a CDATA section: its text keeps its blanks when read.
+    void SetCData(const std::wstring& Value) const;
+    void RemoveAttributes() const;
+    void RemoveChildren() const;
 
 private:
     Microsoft::WRL::ComPtr<IXMLDOMNode> FNode;
@@ -46,8 +59,15 @@ class TXmlDocument {
 public:
     // Raises "XML parse error: <reason> (line <n>)" for text that is not well-formed XML.
     static std::unique_ptr<TXmlDocument> Parse(const std::wstring& Text);
+    // Reads a file in the encoding it declares. A missing file raises "Cannot open file
+    // "<name>" (<system text>)", one that is not well-formed "XML parse error: <reason> (line
+    // <n>)".
+    static std::unique_ptr<TXmlDocument> Load(const std::wstring& FileName);
 
     TXmlNode DocumentElement() const;
+    // Writes the document re-indented (one element per line, two blanks per level) as UTF-8
+    // without byte order mark.
+    void Save(const std::wstring& FileName) const;
 
 private:
     explicit TXmlDocument(Microsoft::WRL::ComPtr<IXMLDOMDocument> Doc) : FDoc(std::move(Doc)) {}

@@ -9,6 +9,11 @@
 //                                      one sender line
 //   logging_writer eventlog SOURCE|-   event log on (SOURCE set unless "-"); writes one entry
 //                                      of each trace type
+//   logging_writer async-nofile FOLDER text file on in the missing FOLDER, asynchronous mode;
+//                                      one plain and one sender line, then the mode off
+//   logging_writer brokenfile NAME     text file on in the pipe folder \\.\pipe\NAME\ that
+//                                      this program serves; one line, then the pipe is closed
+//                                      under the open file and three more lines are written
 #include "logging/Logger.h"
 
 #include <cstdio>
@@ -66,6 +71,34 @@ int EventLog(const std::wstring& source) {
     return 0;
 }
 
+int AsyncNoFile(const std::wstring& folder) {
+    TNvLogger& logger = GetLogger();
+    logger.TextFile().SetOutputDir(folder);
+    logger.TextFile().SetActive(true);
+    logger.SetASync(true);
+    logger.Write(L"plain", ttInformation);
+    logger.Write(TSenderText{L"TProbe"}, L"sender", ttInformation);
+    logger.SetASync(false);
+    return 0;
+}
+
+int BrokenFile(const std::wstring& name) {
+    std::wstring folder = L"\\\\.\\pipe\\" + name + L"\\";
+    TNorvaAppenderTextFile& file = GetLogger().TextFile();
+    file.SetOutputDir(folder);
+    // The appender opens the pipe as its file; closing the server end makes its writes fail.
+    TFileHandle pipe(CreateNamedPipeW(file.BuildFileName(0).c_str(), PIPE_ACCESS_INBOUND,
+                                      PIPE_TYPE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr));
+    if (!pipe)
+        return 3;
+    file.SetActive(true);
+    GetLogger().Write(TSenderText{L"TProbe"}, L"one", ttInformation);
+    pipe.Reset();
+    for (const wchar_t* text : {L"two", L"three", L"four"})
+        GetLogger().Write(TSenderText{L"TProbe"}, text, ttInformation);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -81,6 +114,10 @@ int wmain(int argc, wchar_t** argv) {
         result = NoRate(arg);
     else if (mode == L"eventlog")
         result = EventLog(arg);
+    else if (mode == L"async-nofile")
+        result = AsyncNoFile(arg);
+    else if (mode == L"brokenfile")
+        result = BrokenFile(arg);
     std::puts("returned");
     return result;
 }

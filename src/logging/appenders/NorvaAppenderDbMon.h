@@ -6,6 +6,9 @@ class TNorvaAppenderDbMon : public TNorvaAppender {
 public:
     TNorvaAppenderDbMon() : FFormater(*this) {}
 
+    // Trace types after creation, the ones a saved configuration leaves out.
+    static constexpr TTraceTypes DefaultTraceTypes = AllWritableTraceTypes;
+
     std::wstring ClassName() const override { return L"TNorvaAppenderDbMon"; }
     std::wstring TagName() const override { return L"DbMon"; }
 

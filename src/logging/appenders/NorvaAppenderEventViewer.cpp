@@ -5,7 +5,7 @@ const wchar_t* const DefaultEventSource = L"NorvaLog";
 
 TNorvaAppenderEventViewer::TNorvaAppenderEventViewer()
     : FEventLogger(std::make_unique<TEventLogger>(DefaultEventSource)), FFormater(*this) {
-    SetTraceTypes({ttWarning, ttError});
+    SetTraceTypes(DefaultTraceTypes);
 }
 
 void TNorvaAppenderEventViewer::append(TNxLoggerMessage& aEvent) {

@@ -10,6 +10,9 @@ class TNorvaAppenderEventViewer : public TNorvaAppender {
 public:
     TNorvaAppenderEventViewer();
 
+    // Trace types after creation, the ones a saved configuration leaves out.
+    static constexpr TTraceTypes DefaultTraceTypes{ttWarning, ttError};
+
     std::wstring ClassName() const override { return L"TNorvaAppenderEventViewer"; }
     std::wstring TagName() const override { return L"EventViewer"; }
 

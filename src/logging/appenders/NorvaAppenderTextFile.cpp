@@ -17,17 +17,6 @@ namespace {
 
 const wchar_t* const NamePatterns[] = {nullptr, L"%0:s_%1:s_%2:s", L"%0:s_%1:s", L"%0:s_%1:s_%3:s"};
 
-std::wstring TempFolder() {
-    wchar_t buffer[MAX_PATH + 1];
-    DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
-    std::wstring path(buffer, n <= MAX_PATH ? n : 0);
-    std::wstring longPath(32768, L'\0');
-    DWORD m = GetLongPathNameW(path.c_str(), longPath.data(), 32768);
-    if (m > 0 && m < 32768)
-        path = longPath.substr(0, m);
-    return IncludeTrailingBackslash(path);
-}
-
 // "*" stands for any run of characters; case is ignored as the file system does.
 bool MatchesMask(const std::wstring& name, const std::wstring& mask) {
     size_t n = 0, m = 0, star = std::wstring::npos, resume = 0;
@@ -82,8 +71,19 @@ std::vector<TListedFile> ListMatching(const std::wstring& folder, const std::wst
 
 TNorvaAppenderTextFile::TNorvaAppenderTextFile()
     : FFormater(*this), FModuleName(ProcessInfo::ExeFileName()),
-      FFullModuleName(ProcessInfo::ExePath()), FOutputDir(TempFolder()) {
-    SetTraceTypes({ttInformation, ttWarning, ttError});
+      FFullModuleName(ProcessInfo::ExePath()), FOutputDir(DefaultOutputDir()) {
+    SetTraceTypes(DefaultTraceTypes);
+}
+
+std::wstring TNorvaAppenderTextFile::DefaultOutputDir() {
+    wchar_t buffer[MAX_PATH + 1];
+    DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+    std::wstring path(buffer, n <= MAX_PATH ? n : 0);
+    std::wstring longPath(32768, L'\0');
+    DWORD m = GetLongPathNameW(path.c_str(), longPath.data(), 32768);
+    if (m > 0 && m < 32768)
+        path = longPath.substr(0, m);
+    return IncludeTrailingBackslash(path);
 }
 
 void TNorvaAppenderTextFile::append(TNxLoggerMessage& aEvent) {
@@ -105,10 +105,10 @@ void TNorvaAppenderTextFile::append(TNxLoggerMessage& aEvent) {
     if (!FStream)
         OpenFile();
     if (!FHeadersDone) {
-        LogFiles::WriteBytes(FStream, WideToAnsi(BuildHeader() + L"\r\n"));
+        WriteToFile(WideToAnsi(BuildHeader() + L"\r\n"));
         FHeadersDone = true;
     }
-    LogFiles::WriteBytes(FStream, line);
+    WriteToFile(line);
     if (!FKeepOpen)
         FStream.Reset();
 }
@@ -134,6 +134,22 @@ void TNorvaAppenderTextFile::OpenFile() {
     for (int n = 1; IsFileLocked(name); ++n)
         name = BuildFileName(n);
     FStream = LogFiles::OpenForAppend(name, true);
+    FFileName = name;
+}
+
+// A failed write loses its line but keeps the file open. It is reported once, not for every
+// line that follows, until a write succeeds again.
+void TNorvaAppenderTextFile::WriteToFile(const std::string& bytes) {
+    if (LogFiles::WriteBytes(FStream, bytes)) {
+        FWriteFailed = false;
+        return;
+    }
+    DWORD error = GetLastError();
+    if (FWriteFailed)
+        return;
+    FWriteFailed = true;
+    ReportWarning(L"TTextFile.Write (%s) failed (%s).",
+                  {FFileName, LogFiles::SysErrorMessage(error)});
 }
 
 std::wstring TNorvaAppenderTextFile::BuildName(bool mask) const {

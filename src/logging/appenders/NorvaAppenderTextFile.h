@@ -11,6 +11,12 @@ class TNorvaAppenderTextFile : public TNorvaAppender {
 public:
     TNorvaAppenderTextFile();
 
+    // Trace types after creation, the ones a saved configuration leaves out.
+    static constexpr TTraceTypes DefaultTraceTypes{ttInformation, ttWarning, ttError};
+    // The folder after creation: the user's temporary folder, long form, with a trailing
+    // backslash.
+    static std::wstring DefaultOutputDir();
+
     std::wstring ClassName() const override { return L"TNorvaAppenderTextFile"; }
     std::wstring TagName() const override { return L"TextFile"; }
 
@@ -59,6 +65,7 @@ private:
     std::wstring BuildName(bool mask) const;
     bool PeriodChanged(TDateTime now) const;
     void OpenFile();
+    void WriteToFile(const std::string& bytes);
     void DeleteOldest(const std::wstring& folder, const std::wstring& mask);
 
     bool FCleanUp = true;
@@ -79,4 +86,6 @@ private:
     TDateTime FLastCleanUp = 0;
     THeaders FHeaders{hdAppName, hdAppVersion, hdUser};
     bool FHeadersDone = false;
+    std::wstring FFileName;    // of the open file
+    bool FWriteFailed = false; // the last write failed and has been reported
 };

@@ -1,5 +1,6 @@
 #include "logging/base/NxLogAppenderFile.h"
 #include "core/Format.h"
+#include "core/SystemError.h"
 #include "core/Text.h"
 #include "logging/support/LogFiles.h"
 #include "logging/support/ProcessInfo.h"
@@ -78,14 +79,16 @@ std::wstring TNxLogAppenderFile::fileNameFor(TNxLogAppenderFileStrategy strategy
     std::wstring current = base + L"current.nxlog";
     double today = WholeDay(utc);
     if (today > fLastDate) {
+        // The day moves on at the first attempt: when the move fails (the dated file may
+        // already be there, written by another process), the retry writes to the current file
+        // instead of failing the same way until the line is dropped.
+        fLastDate = today;
         std::wstring dated = base + L"from_" +
                              FormatDateTime(fFormatSettings.ShortDateFormat, utc, fFormatSettings) +
                              L".nxlog";
         if (LogFiles::FileExists(current) && !MoveFileW(current.c_str(), dated.c_str()))
             throw Exception(
                 Format(L"could not rename logfile \"%0:s\" to \"%1:s\".", {current, dated}));
-        // Only a completed move starts the new day, so a retry moves again.
-        fLastDate = today;
     }
     return current;
 }
@@ -93,5 +96,7 @@ std::wstring TNxLogAppenderFile::fileNameFor(TNxLogAppenderFileStrategy strategy
 void TNxLogAppenderFile::writeLine(const std::wstring& fileName, const TNxLoggerMessage& aEvent) {
     std::string line = WideToUtf8(fFormater.formatMessage(aEvent) + L"\r\n");
     TFileHandle file = LogFiles::OpenForAppend(fileName, LogFiles::FileExists(fileName));
-    LogFiles::WriteBytes(file, line);
+    // A failed write is an attempt that failed: it is tried again like a busy file.
+    if (!LogFiles::WriteBytes(file, line))
+        RaiseSystemError(Format(L"Cannot write to file \"%s\"", {fileName}), GetLastError());
 }

@@ -55,9 +55,14 @@ TFileHandle OpenForAppend(const std::wstring& path, bool shareRead) {
     return file;
 }
 
-void WriteBytes(const TFileHandle& file, const std::string& bytes) {
+bool WriteBytes(const TFileHandle& file, const std::string& bytes) {
     DWORD written = 0;
-    WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        return false;
+    if (written == bytes.size())
+        return true;
+    SetLastError(ERROR_WRITE_FAULT);
+    return false;
 }
 
 } // namespace LogFiles

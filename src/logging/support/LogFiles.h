@@ -26,7 +26,8 @@ std::wstring ExtractFilePath(const std::wstring& path); // with the trailing del
 // Opens a file for writing at its end, or creates it, letting others only read it while it is
 // open (or nobody, with shareRead false). Raises ELogFileError naming the file.
 TFileHandle OpenForAppend(const std::wstring& path, bool shareRead);
-// Writes all bytes; a failed write is not reported.
-void WriteBytes(const TFileHandle& file, const std::string& bytes);
+// Writes all bytes; false when they could not all be written, with the thread's last error
+// telling why.
+[[nodiscard]] bool WriteBytes(const TFileHandle& file, const std::string& bytes);
 
 } // namespace LogFiles

@@ -82,6 +82,22 @@ TEST(TextFileOutput, NoneAsRefreshRateIsReportedAndWritesNothing) {
     EXPECT_FALSE(find);
 }
 
+// The open file stops taking writes (the pipe it is served by is closed): one warning, not
+// one per line, and no attempt to open another file.
+TEST(TextFileOutput, AFailingWriteIsReportedOnceAndTheFileStaysOpen) {
+    std::string out = EventLogOf(L"brokenfile " + test::UniqueName(L"broken-"));
+    std::string report = LineWith(out, "TTextFile.Write (");
+    EXPECT_NE(report.find("warn:eventlog"), std::string::npos) << out;
+    EXPECT_NE(report.find("broken-"), std::string::npos) << out;
+    size_t reports = 0;
+    for (size_t at = out.find("TTextFile.Write ("); at != std::string::npos;
+         at = out.find("TTextFile.Write (", at + 1))
+        ++reports;
+    EXPECT_EQ(reports, 1u) << out;
+    EXPECT_EQ(out.find("Cannot "), std::string::npos) << out;
+    EXPECT_NE(out.find("returned"), std::string::npos) << out;
+}
+
 std::string Today() {
     SYSTEMTIME st;
     GetLocalTime(&st);

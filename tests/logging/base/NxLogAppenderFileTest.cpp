@@ -63,6 +63,25 @@ TEST_F(NxLogFile, RenameMovesTheCurrentFileWhenTheUtcDayChanges) {
     EXPECT_EQ(current.find("first day"), std::string::npos);
 }
 
+// Another process has already written the dated file, so the move can never succeed: the new
+// day begins all the same and the lines go to the current file, without a wait for each.
+TEST_F(NxLogFile, ARenameThatCannotSucceedLosesNoLine) {
+    test::TFixedClock clock(test::DateTimeOf(2024, 1, 31, 12));
+    TNxLogAppenderFile appender(Folder.Path(), L"X");
+    appender.setStrategy(NXLFS_RENAME);
+    Write(appender, L"first day");
+    test::WriteTextFile(Folder.Path() + L"X_from_2024.02.01.nxlog", "other process\r\n");
+    clock.Set(test::DateTimeOf(2024, 2, 1, 12));
+    DWORD start = GetTickCount();
+    for (const wchar_t* text : {L"second", L"third", L"fourth"})
+        Write(appender, text);
+    EXPECT_LT(GetTickCount() - start, 400u);
+    std::string current = Read(L"X_current.nxlog");
+    for (const char* text : {"first day", "|second|", "|third|", "|fourth|"})
+        EXPECT_NE(current.find(text), std::string::npos) << text;
+    EXPECT_EQ(Read(L"X_from_2024.02.01.nxlog"), "other process\r\n");
+}
+
 TEST_F(NxLogFile, ABusyFileIsRetriedAndAFileThatStaysBusyDropsTheLine) {
     std::wstring path = Folder.Path() + L"X_all.nxlog";
     test::WriteTextFile(path, "");
