@@ -39,7 +39,7 @@ public:
     DWORD Error() const { return FError; }
     // Where the handle really is (long names, no "\\?\" prefix); empty when unknown.
     const std::wstring& FinalPath() const { return FFinalPath; }
-    DWORD Attributes() const { return FInfo.dwFileAttributes; }
+    DWORD Attributes() const { return FAttributes; }
     bool IsFolder() const { return (Attributes() & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     TIdentity Identity() const;
 
@@ -71,7 +71,7 @@ private:
 
     TFileHandle FHandle;
     DWORD FError = 0;
-    BY_HANDLE_FILE_INFORMATION FInfo{};
+    DWORD FAttributes = 0;
     std::wstring FFinalPath;
 };
 

@@ -67,19 +67,34 @@ public:
             Add(path, SystemFolder);
         if (GetTempPathW(MAX_PATH, path))
             Add(path, SystemFolder);
-        for (int csidl :
-             {CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86, CSIDL_FONTS, CSIDL_PROGRAM_FILES,
-              CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROGRAM_FILES_COMMONX86,
-              CSIDL_COMMON_APPDATA, CSIDL_PROFILE, CSIDL_DESKTOPDIRECTORY,
-              CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU,
-              CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_STARTUP, CSIDL_COMMON_STARTUP,
-              CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_PERSONAL, CSIDL_COMMON_DOCUMENTS})
+        for (int csidl : {CSIDL_WINDOWS,
+                          CSIDL_SYSTEM,
+                          CSIDL_SYSTEMX86,
+                          CSIDL_FONTS,
+                          CSIDL_PROGRAM_FILES,
+                          CSIDL_PROGRAM_FILESX86,
+                          CSIDL_PROGRAM_FILES_COMMON,
+                          CSIDL_PROGRAM_FILES_COMMONX86,
+                          CSIDL_COMMON_APPDATA,
+                          CSIDL_PROFILE,
+                          CSIDL_DESKTOPDIRECTORY,
+                          CSIDL_COMMON_DESKTOPDIRECTORY,
+                          CSIDL_STARTMENU,
+                          CSIDL_COMMON_STARTMENU,
+                          CSIDL_PROGRAMS,
+                          CSIDL_COMMON_PROGRAMS,
+                          CSIDL_STARTUP,
+                          CSIDL_COMMON_STARTUP,
+                          CSIDL_APPDATA,
+                          CSIDL_LOCAL_APPDATA,
+                          CSIDL_PERSONAL,
+                          CSIDL_COMMON_DOCUMENTS})
             if (SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE) && path[0])
                 Add(path, SystemFolder);
         for (const wchar_t* name :
              {L"ProgramW6432", L"ProgramFiles", L"ProgramFiles(x86)", L"CommonProgramW6432",
-              L"CommonProgramFiles", L"CommonProgramFiles(x86)", L"ProgramData",
-              L"ALLUSERSPROFILE", L"PUBLIC", L"SystemRoot", L"USERPROFILE"})
+              L"CommonProgramFiles", L"CommonProgramFiles(x86)", L"ProgramData", L"ALLUSERSPROFILE",
+              L"PUBLIC", L"SystemRoot", L"USERPROFILE"})
             Add(Environment(name), SystemFolder);
         AddUsersFolders();
         AddAncestors();
@@ -96,9 +111,10 @@ public:
             return ReasonBySpelling(resolved);
         // What the handle names: the folder itself, or, where the platform follows a link
         // on opening, the link's target.
-        if (const TProtected* hit = Find(Folders, entry.Identity()))
+        const TIdentity id = entry.Identity();
+        if (const TProtected* hit = Find(Folders, id))
             return hit->Reason;
-        if (Find(Ancestors, entry.Identity()))
+        if (Find(Ancestors, id))
             return L"the path contains a system folder";
         if (std::wstring reason = ReasonByPlace(entry.FinalPath()); !reason.empty())
             return reason;
@@ -180,8 +196,8 @@ private:
                           list.Put()) == ERROR_SUCCESS) {
             wchar_t name[256];
             DWORD size = 256;
-            for (DWORD i = 0; RegEnumKeyExW(list.Get(), i, name, &size, nullptr, nullptr,
-                                            nullptr, nullptr) == ERROR_SUCCESS;
+            for (DWORD i = 0; RegEnumKeyExW(list.Get(), i, name, &size, nullptr, nullptr, nullptr,
+                                            nullptr) == ERROR_SUCCESS;
                  ++i, size = 256)
                 AddProfile(ProfileListValue(name, L"ProfileImagePath"));
         }
@@ -218,8 +234,8 @@ private:
         if (IsBelow(final, Windows.Final))
             return L"the path is inside the Windows folder";
         for (const auto& users : Users)
-            if (IsBelow(final, users.Final) && final.find(L'\\', users.Final.size() + 1) ==
-                                                   std::wstring::npos)
+            if (IsBelow(final, users.Final) &&
+                final.find(L'\\', users.Final.size() + 1) == std::wstring::npos)
                 return L"the path is a user profile root";
         return {};
     }

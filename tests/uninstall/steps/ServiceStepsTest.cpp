@@ -170,6 +170,18 @@ TEST_F(ServiceStepTest, StoppedServicesKeysWithoutServiceAndMissingServices) {
         (std::vector<std::wstring>{L"Service \"" + missing + L"\" not found", L"Uninstall done."}));
 }
 
+// A Name that is empty or leaves the service's own key must never take the services collection
+// (or the key above it) with it.
+TEST_F(ServiceStepTest, ANameOutsideAServicesOwnKeyDeletesNoKey) {
+    const std::wstring services = L"SYSTEM\\CurrentControlSet\\Services";
+    test::TTestService canary;
+    RunSteps(Services(ServiceStep(L"", L"-remove") + ServiceStep(L"\\", L"-remove")));
+    EXPECT_TRUE(canary.KeyExists());
+    TRegKey key;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, services.c_str(), 0, KEY_READ, key.Put()),
+              ERROR_SUCCESS);
+}
+
 // On the developers' workstation the service is stopped and its key removed, but its program
 // is not run.
 TEST_F(ServiceStepTest, OnTheDeveloperWorkstationTheProgramIsNotRun) {
