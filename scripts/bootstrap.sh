@@ -17,6 +17,7 @@ packages=(
   libboost1.81-dev
   googletest
   imagemagick
+  fonts-wine
   file
 )
 

@@ -23,7 +23,23 @@ make_wine_prefix() {
     rm -f "$link"
     mkdir -p "$link"
   done < <(find "$WINEPREFIX/drive_c/users" -type l)
+  install_wine_fonts
   check_wine_prefix
+}
+
+# The window's fonts are Tahoma and Tahoma Bold. Debian's fonts-wine holds Wine's own,
+# metric-compatible ones in /usr/share/wine/fonts, but this Wine searches its fonts beside that
+# folder (/usr/share/fonts) and never finds them, so it substitutes a wider face and long texts
+# are cut. A copy in the prefix's own Fonts folder is found by every program of the prefix.
+install_wine_fonts() {
+  local font
+  for font in tahoma.ttf tahomabd.ttf; do
+    if [ ! -f "/usr/share/wine/fonts/$font" ]; then
+      echo "/usr/share/wine/fonts/$font is missing: install fonts-wine (scripts/bootstrap.sh)" >&2
+      return 1
+    fi
+    cp "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+  done
 }
 
 # Refuses to go on when the prefix could reach the host's root.

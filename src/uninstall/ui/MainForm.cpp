@@ -148,10 +148,14 @@ void TMainForm::CreateControls() {
     ShadowLabel->SetText(L"Talveno Connect");
     ShadowLabel->SetStyle(bsLowered);
 
-    btn_Uninstall = Control(L"BUTTON", L"Uninstall", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                            idBtnUninstall, pn_Buttons, L::BtnUninstall, FFont.Get());
-    btn_Cancel = Control(L"BUTTON", L"Close", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, idBtnCancel,
-                         pn_Buttons, L::BtnCancel, FFont.Get());
+    // BS_NOTIFY: the buttons report their focus, which moves the default with it.
+    btn_Uninstall =
+        Control(L"BUTTON", L"Uninstall", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY,
+                idBtnUninstall, pn_Buttons, L::BtnUninstall, FFont.Get());
+    btn_Cancel = Control(L"BUTTON", L"Close", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY,
+                         idBtnCancel, pn_Buttons, L::BtnCancel, FFont.Get());
+    FDefault = btn_Uninstall;
+    SetDefaultButton(FDefault);
 
     const std::wstring title = L"Welcome to the Uninstall Talveno Connect program.";
     const std::wstring ready = L"Click \"Uninstall\" to remove Talveno Connect.";
@@ -169,8 +173,8 @@ void TMainForm::CreateControls() {
                        WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
                            ES_AUTOHSCROLL | ES_READONLY,
                        idErrorLog, pn_ClientArea, L::ErrorLog, FFont.Get());
-    cb_Restart = Control(L"BUTTON", L"Restart computer", WS_TABSTOP | BS_AUTOCHECKBOX, idCbRestart,
-                         pn_ClientArea, L::CbRestart, FFont.Get());
+    cb_Restart = Control(L"BUTTON", L"Restart computer", WS_TABSTOP | BS_AUTOCHECKBOX | BS_NOTIFY,
+                         idCbRestart, pn_ClientArea, L::CbRestart, FFont.Get());
 }
 
 LRESULT CALLBACK TMainForm::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -230,13 +234,23 @@ void TMainForm::PaintPanel(HWND Panel, HDC dc) {
 LRESULT TMainForm::Handle(UINT Msg, WPARAM wParam, LPARAM lParam) {
     switch (Msg) {
     case WM_COMMAND:
+        if (HIWORD(wParam) == BN_SETFOCUS) {
+            // The focused push button is the default; off the buttons, the form's own.
+            HWND from = reinterpret_cast<HWND>(lParam);
+            SetDefaultButton(from == btn_Uninstall || from == btn_Cancel ? from : FDefault);
+            return 0;
+        }
         if (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == 0) {
+            // A command can also come from the keyboard (IDCANCEL for Esc) while its button is
+            // disabled: during the run, or "Uninstall" after it.
             if (LOWORD(wParam) == idBtnUninstall) {
-                btn_UninstallClick();
+                if (IsWindowEnabled(btn_Uninstall))
+                    btn_UninstallClick();
                 return 0;
             }
             if (LOWORD(wParam) == idBtnCancel) {
-                btn_CancelClick();
+                if (IsWindowEnabled(btn_Cancel))
+                    btn_CancelClick();
                 return 0;
             }
         }
@@ -261,6 +275,9 @@ LRESULT TMainForm::Handle(UINT Msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_CLOSE:
+        // Alt+F4 and the like while the script runs: the window stays until "Close" may.
+        if (!IsWindowEnabled(btn_Cancel))
+            return 0;
         if (FormClose())
             FWindow.Reset();
         return 0;
@@ -278,7 +295,7 @@ int TMainForm::Run(int Show) {
     SetFocus(btn_Uninstall);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (Handle() && IsDialogMessageW(Handle(), &msg))
+        if (KeyPressed(msg) || (Handle() && IsDialogMessageW(Handle(), &msg)))
             continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
@@ -345,9 +362,53 @@ void TMainForm::ProcessMessages() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
-        if (Handle() && IsDialogMessageW(Handle(), &msg))
+        if (KeyPressed(msg) || (Handle() && IsDialogMessageW(Handle(), &msg)))
             continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+}
+
+// The window's keys, taken before the dialog keys of the system: these run outside a dialog
+// box, where Enter would press the default identifier rather than the focused button and Tab
+// would take the default from every button. While the script runs no key reaches the window,
+// so that no key and no access key presses anything.
+bool TMainForm::KeyPressed(const MSG& Msg) {
+    if (!Handle() || (Msg.hwnd != Handle() && !IsChild(Handle(), Msg.hwnd)))
+        return false;
+    const bool key = Msg.message == WM_KEYDOWN || Msg.message == WM_SYSKEYDOWN ||
+                     Msg.message == WM_CHAR || Msg.message == WM_SYSCHAR ||
+                     Msg.message == WM_KEYUP || Msg.message == WM_SYSKEYUP;
+    if (!key)
+        return false;
+    if (FRunning)
+        return true;
+    if (Msg.message != WM_KEYDOWN)
+        return false;
+    switch (Msg.wParam) {
+    case VK_TAB:
+        if (HWND next = GetNextDlgTabItem(Handle(), GetFocus(), GetKeyState(VK_SHIFT) < 0))
+            SetFocus(next);
+        return true;
+    case VK_RETURN: {
+        HWND focus = GetFocus();
+        Click(focus == btn_Uninstall || focus == btn_Cancel ? focus : FDefault);
+        return true;
+    }
+    case VK_ESCAPE:
+        Click(btn_Cancel);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TMainForm::Click(HWND Button) {
+    if (IsWindowEnabled(Button))
+        SendMessageW(Button, BM_CLICK, 0, 0);
+}
+
+void TMainForm::SetDefaultButton(HWND Button) {
+    for (HWND b : {btn_Uninstall, btn_Cancel})
+        SendMessageW(b, BM_SETSTYLE, b == Button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }

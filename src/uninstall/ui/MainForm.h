@@ -45,6 +45,9 @@ private:
     int Scale(int Value) const;
     RECT Scale(RECT Value) const;
     void PaintPanel(HWND Panel, HDC dc);
+    bool KeyPressed(const MSG& Msg);
+    void SetDefaultButton(HWND Button);
+    void Click(HWND Button);
     void DrawStatus2(const DRAWITEMSTRUCT& Item);
 
     void FormCreate();
@@ -59,6 +62,9 @@ private:
     HWND btn_Uninstall = nullptr, btn_Cancel = nullptr;
     HWND st_Title = nullptr, st_Status_1 = nullptr, st_Status_2 = nullptr;
     HWND ErrorLog = nullptr, cb_Restart = nullptr;
+    // The button Enter presses when the focus is on no push button: "Uninstall" before the
+    // run, "Close" after it.
+    HWND FDefault = nullptr;
     std::unique_ptr<TNorvaShadowLabel> ShadowLabel;
     TGdiPlus FGdiPlus;
     TPicture Image1{L"BANNER"};

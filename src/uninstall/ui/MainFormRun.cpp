@@ -44,6 +44,8 @@ void TMainForm::btn_UninstallClick() {
             failure = ExceptionMessage(e);
         }
         EnableWindow(btn_Cancel, TRUE);
+        FDefault = btn_Cancel;
+        SetDefaultButton(btn_Cancel);
         SetFocus(btn_Cancel);
     }
     if (!failure.empty())

@@ -234,6 +234,152 @@ TEST_F(MainForm, TheHourglassStaysOverEveryPartOfTheWindowWhileTheScriptRuns) {
     EXPECT_TRUE(RunsToClose(form));
 }
 
+// Presses a key on whatever has the focus, as the keyboard would, and lets the window's loop
+// take it.
+void PressKey(TMainForm& Form, UINT Key, UINT Message = WM_KEYDOWN) {
+    HWND to = GetFocus() ? GetFocus() : Form.Handle();
+    PostMessageW(to, Message, Key, Message == WM_SYSKEYDOWN ? KF_ALTDOWN << 16 : 0);
+    Form.ProcessMessages();
+}
+
+// Whether the window has gone after the loop took everything posted; its quit message is taken
+// too.
+bool Closed(TMainForm& Form, HWND Main) {
+    Form.ProcessMessages();
+    MSG quit;
+    bool quitPosted = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    return !IsWindow(Main) && quitPosted;
+}
+
+bool IsDefault(HWND Button) {
+    return (GetWindowLongW(Button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
+TEST_F(MainForm, TabEnterAndTheDefaultButtonBeforeAndAfterTheRun) {
+    TMainForm form(GetModuleHandleW(nullptr));
+    const HWND main = form.Handle();
+    const HWND uninstall = Control(main, idBtnUninstall), close = Control(main, idBtnCancel),
+               restart = Control(main, idCbRestart);
+    ShowWindow(main, SW_SHOW);
+    SetForegroundWindow(main);
+    SetFocus(uninstall);
+    EXPECT_TRUE(IsDefault(uninstall));
+    EXPECT_FALSE(IsDefault(close));
+
+    // Before the run: "Uninstall", "Close", and round again; the focused button is the default.
+    const HWND before[] = {close, uninstall, close};
+    for (HWND next : before) {
+        PressKey(form, VK_TAB);
+        EXPECT_EQ(GetFocus(), next) << WideToUtf8(WindowText(GetFocus()));
+        EXPECT_TRUE(IsDefault(next));
+        EXPECT_FALSE(IsDefault(next == close ? uninstall : close));
+    }
+    // Enter presses the focused button, not the default one of before: "Uninstall".
+    SetFocus(uninstall);
+    PressKey(form, VK_RETURN);
+    EXPECT_EQ(WindowText(Control(main, idStStatus1)), L"Uninstallation done.");
+    EXPECT_FALSE(IsWindowEnabled(uninstall));
+
+    // After it "Close" is the default, and the restart box joins the round when shown.
+    EXPECT_TRUE(IsDefault(close));
+    EXPECT_FALSE(IsDefault(uninstall));
+    EXPECT_EQ(GetFocus(), close);
+    ShowWindow(restart, SW_SHOW);
+    const HWND after[] = {restart, close, restart};
+    for (HWND next : after) {
+        PressKey(form, VK_TAB);
+        EXPECT_EQ(GetFocus(), next) << WideToUtf8(WindowText(GetFocus()));
+    }
+    // On the box, Enter presses the default, "Close", without ticking the box.
+    EXPECT_TRUE(IsDefault(close));
+    SendMessageW(restart, BM_SETCHECK, BST_UNCHECKED, 0);
+    PostMessageW(restart, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(Closed(form, main));
+    EXPECT_EQ(RestartRequests, 0);
+}
+
+TEST_F(MainForm, EnterOnCloseClosesTheWindowBeforeTheRun) {
+    TMainForm form(GetModuleHandleW(nullptr));
+    ShowWindow(form.Handle(), SW_SHOW);
+    SetForegroundWindow(form.Handle());
+    SetFocus(Control(form.Handle(), idBtnCancel));
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
+    // Enter on "Uninstall" would run the script and leave the window open.
+    EXPECT_TRUE(Closed(form, form.Handle()));
+}
+
+TEST_F(MainForm, NoKeyPressesOrClosesAnythingWhileTheScriptRuns) {
+    TMainForm form(GetModuleHandleW(nullptr));
+    const HWND main = form.Handle();
+    ShowWindow(main, SW_SHOW);
+    SetForegroundWindow(main);
+    SetFocus(Control(main, idBtnUninstall));
+    // Esc, Enter, an access key and Alt+F4, each to the window and to the focus.
+    const std::pair<UINT, UINT> keys[] = {
+        {WM_KEYDOWN, VK_ESCAPE}, {WM_KEYDOWN, VK_RETURN}, {WM_SYSCHAR, L'u'},
+        {WM_SYSCHAR, L'c'},      {WM_SYSKEYDOWN, VK_F4},
+    };
+    StepInRun = [&] {
+        for (HWND to : {main, GetFocus()})
+            for (const auto& [message, key] : keys)
+                if (to)
+                    PostMessageW(to, message, key,
+                                 message == WM_KEYDOWN ? 0 : static_cast<LPARAM>(KF_ALTDOWN) << 16);
+        form.ProcessMessages();
+    };
+    TWindowHandle step = StepWindow();
+    ASSERT_TRUE(step);
+    PostMessageW(step.Get(), WM_APP, 0, 0);
+    SendMessageW(Control(main, idBtnUninstall), BM_CLICK, 0, 0);
+    StepInRun = nullptr;
+    form.ProcessMessages();
+
+    ASSERT_TRUE(IsWindow(main)) << "a key closed the window during the run";
+    EXPECT_EQ(WindowText(Control(main, idStStatus1)), L"Uninstallation done.");
+    EXPECT_TRUE(IsWindowEnabled(Control(main, idBtnCancel)));
+    // Afterwards Esc closes again.
+    PostMessageW(Control(main, idBtnCancel), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(RunsToClose(form));
+}
+
+TEST_F(MainForm, TheErrorListFollowsItsNewestLineAndScrollsAcrossALongOne) {
+    TMainForm form(GetModuleHandleW(nullptr));
+    const HWND list = Control(form.Handle(), idErrorLog);
+    ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
+    RECT client;
+    const std::wstring longLine =
+        L"Folder \"C:\\" + std::wstring(300, L'x') + L"\\end\" is not deleted";
+    for (int i = 1; i <= 40; ++i) {
+        form.AddErrorLine(i == 20 ? longLine : L"Error line " + std::to_wstring(i));
+        form.ProcessMessages();
+        // The newest line's start is in view as soon as it is there.
+        const int last = static_cast<int>(SendMessageW(list, EM_GETLINECOUNT, 0, 0)) - 1;
+        const int start = static_cast<int>(SendMessageW(list, EM_LINEINDEX, last, 0));
+        const LRESULT at = SendMessageW(list, EM_POSFROMCHAR, start, 0);
+        GetClientRect(list, &client);
+        EXPECT_EQ(last, i - 1) << "lines are not wrapped";
+        EXPECT_GE(static_cast<short>(HIWORD(at)), 0) << "line " << i;
+        EXPECT_LT(static_cast<short>(HIWORD(at)), client.bottom) << "line " << i;
+    }
+    EXPECT_GT(SendMessageW(list, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+
+    // The long line can be scrolled across to its end.
+    SCROLLINFO bar = {};
+    bar.cbSize = sizeof bar;
+    bar.fMask = SIF_ALL;
+    ASSERT_TRUE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL);
+    ASSERT_TRUE(GetScrollInfo(list, SB_HORZ, &bar));
+    TWindowDC dc(list);
+    TSelectObject font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    SIZE size;
+    GetTextExtentPoint32W(dc.Get(), longLine.c_str(), static_cast<int>(longLine.size()), &size);
+    EXPECT_GE(bar.nMax - bar.nMin + 1, size.cx);
+    EXPECT_GT(size.cx, client.right);
+
+    PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(RunsToClose(form));
+}
+
 struct THookTraits {
     using type = HHOOK;
     static type Empty() { return nullptr; }
