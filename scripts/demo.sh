@@ -11,6 +11,11 @@
 # waits for the restart, and what a restart of the prefix then removes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Without a display the whole demonstration runs under one Xvfb: a Wine session started without
+# one (while seeding) cannot create the program's window later.
+if [ -z "${DISPLAY:-}" ] && [ -z "${DEMO_HEADLESS:-}" ]; then
+  exec env DEMO_HEADLESS=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
 bash "$root/scripts/bootstrap.sh"
 
 build=${BUILD_DIR:-$root/build}
@@ -80,7 +85,9 @@ lpw_bin='C:\Program Files (x86)\Talveno\LP\bin'
 mkdir -p "$drive_c/$lp/bin"
 cp helpers/com_server.dll "$drive_c/$lp/bin/nrvcom.dll"
 cp helpers/com_dep.dll "$drive_c/$lp/bin/"
-for f in bin/NorvaConsole.exe bin/NorvaDaemon.exe bin/nrvlog.dll Velmarix/WebSocket/talveno.webSocket.client.dll \
+# No .NET client assembly: the script would hand it to the .NET registration tool, and the run
+# waited on it in this prefix without end.
+for f in bin/NorvaConsole.exe bin/NorvaDaemon.exe bin/nrvlog.dll Velmarix/WebSocket/settings.json \
          Velmarix/MySql/data/norva.ibd Velmarix/Data/offices.xml Cache/1234/index.dat; do
   seed "$lp/$f"
 done
@@ -151,13 +158,13 @@ for _ in $(seq 50); do [ -e "$drive_c/$lp/bin/NorvaDaemon.exe.held" ] && break; 
 rm -f "$drive_c/$lp/bin/NorvaDaemon.exe.held"
 
 # --- the run ----------------------------------------------------------------------------
-if [ -n "${DISPLAY:-}" ]; then
+if [ -z "${DEMO_HEADLESS:-}" ]; then
   echo "Starting uninstall.exe: press \"Uninstall\", then close the window."
   echo "(Untick \"Restart computer\" first: the restart would end this Wine session.)"
   wine src/uninstall/uninstall.exe /trace
 else
   echo "No display: running under Xvfb and pressing \"Uninstall\"; screenshots go to out/."
-  xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  bash -c '
     out=$0
     wine src/uninstall/uninstall.exe /trace & ui=$!
     wine helpers/ui_driver.exe wait >/dev/null
