@@ -11,11 +11,16 @@
 # waits for the restart, and what a restart of the prefix then removes.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Without a display the whole demonstration runs under one Xvfb: a Wine session started without
+# one (while seeding) cannot create the program's window later.
+if [ -z "${DISPLAY:-}" ] && [ -z "${DEMO_HEADLESS:-}" ]; then
+  exec env DEMO_HEADLESS=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
 bash "$root/scripts/bootstrap.sh"
 
 build=${BUILD_DIR:-$root/build}
 . "$root/scripts/build-lib.sh"
-build_project uninstall_demo procs_child ui_driver process_helper service_helper com_server
+build_project uninstall procs_child ui_driver process_helper service_helper com_server make_link
 start_private_prefix uninstall-demo
 drive_c="$WINEPREFIX/drive_c"
 out="$root/out"
@@ -76,10 +81,13 @@ registry_listing() {
 
 seed() { mkdir -p "$(dirname "$drive_c/$1")"; echo "$1" >"$drive_c/$1"; }
 lp='Program Files (x86)/Talveno/LP'
+lpw_bin='C:\Program Files (x86)\Talveno\LP\bin'
 mkdir -p "$drive_c/$lp/bin"
 cp helpers/com_server.dll "$drive_c/$lp/bin/nrvcom.dll"
 cp helpers/com_dep.dll "$drive_c/$lp/bin/"
-for f in bin/NorvaConsole.exe bin/NorvaDaemon.exe bin/nrvlog.dll Velmarix/WebSocket/talveno.webSocket.client.dll \
+# No .NET client assembly: the script would hand it to the .NET registration tool, and the run
+# waited on it in this prefix without end.
+for f in bin/NorvaConsole.exe bin/NorvaDaemon.exe bin/nrvlog.dll Velmarix/WebSocket/settings.json \
          Velmarix/MySql/data/norva.ibd Velmarix/Data/offices.xml Cache/1234/index.dat; do
   seed "$lp/$f"
 done
@@ -90,6 +98,15 @@ for f in ProgramData/Talveno/LD/logs/norva.log Talveno/Backup/2026-12-01.bak Tal
   seed "$f"
 done
 chmod a-w "$drive_c/$lp/bin/nrvlog.dll"
+# Shortcuts under names the script cannot know, found by what they point to: the suite's
+# launcher, a browser opening the suite's portal; and decoys that point elsewhere.
+seed "$lp/bin/VelxLP.exe"
+seed "Browser/browser.exe"
+link() { wine helpers/make_link.exe "$@" >/dev/null 2>&1; }
+link 'C:\users\Public\Desktop\Velx Launcher.lnk' "$lpw_bin\VelxLP.exe"
+link 'C:\users\Public\Desktop\Portal.lnk' 'C:\Browser\browser.exe' 'https://portal.velmarix.com/'
+link 'C:\users\Public\Desktop\Web.lnk' 'C:\Browser\browser.exe' 'https://example.org/'
+link 'C:\users\Public\Desktop\Notes about velmarix.lnk' 'C:\Browser\browser.exe' 'velmarix'
 # Running programs of the suite and its services, whose programs live below a folder with
 # blanks (copies of the tests' helper programs).
 lpw='C:\Program Files (x86)\Talveno\LP'
@@ -127,7 +144,7 @@ echo "Running programs of the suite:"; programs
 echo "Services of the suite:"; services
 
 listing() { (cd "$drive_c" && find "Program Files (x86)/Talveno" ProgramData/Talveno Talveno VelxShr \
-  users/Public/Desktop "ProgramData/Microsoft/Windows/Start Menu/Programs/QX2" InMailSrv.log OutMailSrv.exe \
+  Browser users/Public/Desktop "ProgramData/Microsoft/Windows/Start Menu/Programs/QX2" InMailSrv.log OutMailSrv.exe \
   keep-me.txt 2>/dev/null | sort) || true; }
 listing >"$tmp/before.txt"
 registry_listing | sort >"$tmp/registry-before.txt"
@@ -141,15 +158,15 @@ for _ in $(seq 50); do [ -e "$drive_c/$lp/bin/NorvaDaemon.exe.held" ] && break; 
 rm -f "$drive_c/$lp/bin/NorvaDaemon.exe.held"
 
 # --- the run ----------------------------------------------------------------------------
-if [ -n "${DISPLAY:-}" ]; then
+if [ -z "${DEMO_HEADLESS:-}" ]; then
   echo "Starting uninstall.exe: press \"Uninstall\", then close the window."
   echo "(Untick \"Restart computer\" first: the restart would end this Wine session.)"
-  wine demo/uninstall.exe /trace
+  wine src/uninstall/uninstall.exe /trace
 else
   echo "No display: running under Xvfb and pressing \"Uninstall\"; screenshots go to out/."
-  xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  bash -c '
     out=$0
-    wine demo/uninstall.exe /trace & ui=$!
+    wine src/uninstall/uninstall.exe /trace & ui=$!
     wine helpers/ui_driver.exe wait >/dev/null
     sleep 1; import -window root "$out/before.png"
     wine helpers/ui_driver.exe click 1001 >/dev/null
@@ -180,7 +197,7 @@ echo "Search path after:  $(search_path)"
 echo "Scheduled for deletion at the next restart:"
 wine reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations 2>/dev/null |
   tr -d '\r' | sed -n 's/.*REG_MULTI_SZ *//p' | sed 's/\\0\\0/\n/g; s/\\0/\n/g' | sed '/^$/d; s/^\\??\\/  /'
-trace=$(ls "$build"/demo/uninstall.exe_*.log 2>/dev/null | tail -n 1 || true)
+trace=$(ls "$build"/src/uninstall/uninstall.exe_*.log 2>/dev/null | tail -n 1 || true)
 [ -n "$trace" ] && echo "Trace: $trace"
 
 # The restart: the program that held the file has ended, and the system deletes what waited.

@@ -9,9 +9,10 @@ public:
     TComputer() = delete;
 
     // Starts cmdline and waits up to Timeout ms for its exit code; failures raise a plain
-    // Exception carrying the system's error text.
+    // Exception carrying the system's error text. Program, when given, is the full path of the
+    // program to start (see LaunchProcess).
     static int LaunchAndWait(const std::wstring& cmdline, DWORD Timeout, WORD CmdShow,
-                             const std::wstring& Path = L"");
+                             const std::wstring& Path = L"", const std::wstring& Program = L"");
     // NetBIOS name of this computer, "Unknown" when it cannot be read.
     static std::wstring GetComputerName();
 };

@@ -4,6 +4,7 @@
 //   procs_child cmdline FILE ...     writes its command line to FILE as UTF-16
 //   procs_child cwd FILE             writes its current folder to FILE as UTF-16
 //   procs_child hold FILE            opens FILE without sharing, creates FILE.held, sleeps
+//   procs_child holdread FILE        as hold, but others may still read FILE
 //   procs_child isserver ...         exits with 1 when IsServerEngine is true, else 0
 //   procs_child reboot               Reboot with the restart request answered "accepted"
 //   procs_child processes            prints the executable's file name of every process
@@ -31,8 +32,8 @@ BOOL WINAPI AcceptRestart(UINT Flags, DWORD Reason) {
     return TRUE;
 }
 
-int Hold(const wchar_t* file) {
-    HANDLE h = CreateFileW(file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+int Hold(const wchar_t* file, DWORD share) {
+    HANDLE h = CreateFileW(file, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return 2;
     WriteWide((std::wstring(file) + L".held").c_str(), L"");
@@ -82,7 +83,9 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (mode == L"hold" && argc > 2)
-        return Hold(argv[2]);
+        return Hold(argv[2], 0);
+    if (mode == L"holdread" && argc > 2)
+        return Hold(argv[2], FILE_SHARE_READ);
     if (mode == L"processes") {
         PrintProcesses();
         return 0;

@@ -4,10 +4,13 @@
 #include "core/Text.h"
 #include "logging/LoggingFixtures.h"
 #include "support/EnvSupport.h"
+#include "support/KnownFolders.h"
 #include "support/ProcessSupport.h"
 #include "support/ScriptSupport.h"
 #include "support/ServiceSupport.h"
+#include "sys/ComInit.h"
 #include "sys/ProcessLookup.h"
+#include "sys/ShortcutLink.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -304,6 +307,58 @@ TEST_F(EndToEnd, EndsProcessesAndRemovesServices) {
     for (const char* line : {"|TMainForm|  service stopped.|", "|TMainForm|  open service failed.|",
                              "|TMainForm|  rc=0|"})
         EXPECT_NE(log.find(line), std::string::npos) << line;
+}
+
+// The shipped program with its own script on a seeded installation: every group runs to the
+// end. Steps the prefix cannot satisfy (no shares, no firewall) may show error lines, never an
+// error box. Shortcuts on the desktops are found by what they point to; decoys stay.
+TEST_F(EndToEnd, TheShippedProgramRunsTheDefaultScriptToTheEnd) {
+    test::WriteRegString(HKEY_LOCAL_MACHINE, EsdKey, L"LPDir", Root.Path() + L"LP");
+    test::WriteRegString(HKEY_LOCAL_MACHINE, EsdKey, L"LDDir", Root.Path() + L"LD");
+    test::WriteRegString(HKEY_LOCAL_MACHINE, NorvaKey, L"Install.Path", Root.Path() + L"LP");
+    test::WriteRegString(HKEY_LOCAL_MACHINE, NorvaKey, L"Cache.Folder", L"Cache");
+    test::WriteRegString(HKEY_LOCAL_MACHINE, NorvaKey, L"Error.Folder", L"Error");
+    const std::wstring browser = Make(L"Browser\\browser.exe");
+    const std::wstring app = Make(L"LP\\bin\\VelxLP.exe");
+    TComInit com;
+    std::vector<std::pair<std::wstring, bool>> links;
+    auto link = [&](const std::wstring& Folder, const std::wstring& Name,
+                    const std::wstring& Target, const std::wstring& Arguments, bool Removed) {
+        TShortcutLink shortcut;
+        shortcut.ShortcutFile = Folder + L"\\" + test::UniqueName(Name) + L".lnk";
+        shortcut.Target = Target;
+        shortcut.Arguments = Arguments;
+        shortcut.Write();
+        links.emplace_back(shortcut.ShortcutFile, Removed);
+    };
+    const std::wstring common = test::SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+    const std::wstring user = test::SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+    link(common, L"Portal", browser, L"https://portal.velmarix.com/", true);
+    link(user, L"Launcher", app, L"", true);
+    link(common, L"Browser", browser, L"https://example.org/", false);
+    link(user, L"Notes", browser, L"velmarix", false);
+
+    test::TRunningProcess uninstall(L"\"" + test::ProgramPath() + L"\"");
+    Driver(L"wait");
+    Driver(L"click 1001");
+    Driver(L"wait-enabled 2");
+    auto done = WindowState();
+    Screenshot(L"default-script.bmp");
+    EXPECT_EQ(done[1021].Text, "Uninstallation done.");
+    for (const auto& [file, removed] : links)
+        EXPECT_EQ(test::FileExists(file), !removed) << WideToUtf8(file);
+    EXPECT_FALSE(Exists(L"LP\\bin"));
+    EXPECT_TRUE(Exists(L"Browser\\browser.exe"));
+    for (const auto& [file, removed] : links)
+        DeleteFileW(file.c_str());
+
+    HWND box = nullptr;
+    EnumChildWindows(FindWindowW(L"TMainForm", nullptr), FindRestartBox,
+                     reinterpret_cast<LPARAM>(&box));
+    if (box)
+        SendMessageW(box, BM_SETCHECK, BST_UNCHECKED, 0);
+    Driver(L"close");
+    EXPECT_EQ(WaitForSingleObject(uninstall.Handle(), 30000), WAIT_OBJECT_0);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #pragma once
+#include "core/Text.h"
 #include "support/RunRecorder.h"
 #include "support/ScriptSupport.h"
 #include "support/TestSupport.h"

@@ -5,6 +5,7 @@
 #   tree\sub\f.txt and tree\lnk -> target\keep.txt     a Folder step over a tree with a link
 #   top\lnk -> top-target\keep.txt                      a Folder step whose path is the link
 #   files\sub\f.txt and files\lnk -> files-target\f.txt a recursive File step over the tree
+#   shortcuts\lnk -> shortcuts-target                  a Shortcut step over a linked folder
 set -e
 : "${WINEPREFIX:?the links go into the test run's Wine prefix}"
 d="$WINEPREFIX/drive_c/link-fixture"
@@ -18,3 +19,6 @@ ln -s ../top-target "$d/top/lnk"
 echo x > "$d/files/sub/f.txt"
 echo keep > "$d/files-target/f.txt"
 ln -s ../files-target "$d/files/lnk"
+# shortcuts\lnk -> shortcuts-target, where the Shortcut step test writes a matching link
+mkdir -p "$d/shortcuts" "$d/shortcuts-target"
+ln -s ../shortcuts-target "$d/shortcuts/lnk"

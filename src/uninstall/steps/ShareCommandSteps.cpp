@@ -1,0 +1,38 @@
+// The Share and Command steps: external commands, started by the full path of their program.
+#include "core/Exception.h"
+#include "core/Format.h"
+#include "logging/Logger.h"
+#include "sys/Computer.h"
+#include "sys/ProgramSearch.h"
+#include "sys/Procs.h"
+#include "uninstall/engine/Engine.h"
+#include "uninstall/script/ScriptAttributes.h"
+
+namespace {
+
+constexpr DWORD ShareTimeout = 10000;
+
+} // namespace
+
+void TUninstallEngine::UninstallShare(const TXmlNode& Node) {
+    GetLogger().Write(this, L"UninstallShare()", ttInformation);
+    try {
+        std::wstring name = ScriptAttr::RequiredText(Node, L"Name");
+        std::wstring command = Format(L"NET SHARE %s /DELETE", {name});
+        SetStatus(2, L"    " + name);
+        // 2: there is no such share, which is what the step wants.
+        int rc = LaunchAndWait(command, ShareTimeout, SW_HIDE, false, L"", ResolveProgram(command));
+        if (rc != 0 && rc != 2)
+            throw Exception(Format(L"Delete share \"%s\" failed", {name}));
+    } catch (const std::exception& e) {
+        DoErrorFmt(L"Uninstall Share (%s)", {ExceptionMessage(e)});
+    }
+}
+
+// A command's exit code is traced, not judged; one that cannot start ends the run.
+void TUninstallEngine::ExecuteCommand(const TXmlNode& Node) {
+    SetStatus(1, L"Executing command...");
+    std::wstring text = Node.Text();
+    int rc = TComputer::LaunchAndWait(text, INFINITE, SW_HIDE, L"", ResolveProgram(text));
+    GetLogger().Write(this, L"Cmd=\"%s\"; rc=%d", {text, rc}, ttInformation);
+}

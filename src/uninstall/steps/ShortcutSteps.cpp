@@ -1,0 +1,124 @@
+// The Shortcut step: shortcuts found by what they point to, under names the script cannot know.
+#include "core/Text.h"
+#include "env/Variables.h"
+#include "logging/Logger.h"
+#include "sys/FileEntry.h"
+#include "sys/ProtectedFolders.h"
+#include "sys/ShortcutLink.h"
+#include "uninstall/engine/Engine.h"
+#include "uninstall/script/Mask.h"
+#include "uninstall/script/ScriptAttributes.h"
+
+namespace {
+
+// The extension, from the last ".", is ".lnk" in any ASCII letter case.
+bool IsShortcutFile(const std::wstring& Name) {
+    const size_t dot = Name.rfind(L'.');
+    if (dot == std::wstring::npos || Name.size() - dot != 4)
+        return false;
+    const wchar_t* lnk = L".lnk";
+    for (size_t i = 0; i < 4; ++i) {
+        wchar_t c = Name[dot + i];
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+        if (c != lnk[i])
+            return false;
+    }
+    return true;
+}
+
+// The search of a Shortcut step. As in the File step, every folder and file is opened without
+// following links and checked on that handle before it is searched or deleted through it.
+class TShortcutSearch {
+public:
+    TShortcutSearch(TUninstallEngine& Engine, const std::wstring& MaskText, bool Recursive)
+        : FEngine(Engine), FMask(MaskText), FRecursive(Recursive) {}
+
+    // Folder as the script spells it; Opened is it, checked to be no link.
+    void Search(const std::wstring& Folder, const FileSystem::TEntryHandle& Opened) {
+        Trace(L"  path = %s", {Folder});
+        const std::wstring P = IncludeTrailingBackslash(Folder);
+        const std::wstring base = IncludeTrailingBackslash(Opened.FinalPath());
+        Opened.ForEachEntry([&](const FileSystem::TEntry& entry) {
+            if (entry.IsFolder()) {
+                if (!FRecursive)
+                    return;
+                // A linked folder is not searched: its shortcuts belong to whatever it points at.
+                FileSystem::TEntryHandle folder(base + entry.Name, false);
+                if (folder.IsPlain(base + entry.Name))
+                    Search(P + entry.Name, folder);
+            } else if (IsShortcutFile(entry.Name)) {
+                Check(P + entry.Name, base + entry.Name, entry.Name);
+            }
+        });
+    }
+
+private:
+    void Trace(const std::wstring& Fmt, const TVarRecs& Args) {
+        GetLogger().Write(&FEngine, Fmt, Args, ttInformation);
+    }
+
+    bool Matches(const std::wstring& Full, const std::wstring& Opened, const std::wstring& Name) {
+        Trace(L"    check %s", {Name});
+        TShortcutLink link;
+        link.ShortcutFile = Opened;
+        try {
+            link.Read();
+        } catch (const std::exception& e) {
+            Trace(L"Read \"%s\" failed (%s)", {Full, ExceptionMessage(e)});
+            return false;
+        }
+        Trace(L"    check %s", {link.Target});
+        if (FMask.Matches(link.Target))
+            return true;
+        Trace(L"    check %s", {link.Arguments});
+        return FMask.Matches(link.Arguments);
+    }
+
+    void Check(const std::wstring& Full, const std::wstring& Opened, const std::wstring& Name) {
+        if (!Matches(Full, Opened, Name))
+            return;
+        FileSystem::TEntryHandle file(Opened, true);
+        if (file.Valid() && !file.IsPlain(Opened) && !file.IsLinkItself(Opened)) {
+            FEngine.DoErrorFmt(L"Link \"%s\" is not deleted (%s)",
+                               {Full, L"the link cannot be removed without touching its target"});
+            return;
+        }
+        if (!file.Valid() ||
+            (file.Delete() != 0 && (file.ClearAttributes() != 0 || file.Delete() != 0))) {
+            FEngine.AddLockedFile(Full);
+            return;
+        }
+        file.Close();
+        Trace(L"    file \"%s\" deleted", {Name});
+    }
+
+    TUninstallEngine& FEngine;
+    const TMask FMask;
+    const bool FRecursive;
+};
+
+} // namespace
+
+void TUninstallEngine::UninstallShortcut(const TXmlNode& Node) {
+    GetLogger().Write(this, L"UninstallShortcut()", ttInformation);
+    std::wstring path;
+    std::wstring mask;
+    try {
+        path = GetVariables().Replace(ScriptAttr::RequiredText(Node, L"Path"));
+        mask = ScriptAttr::RequiredText(Node, L"TargetMask");
+        bool recursive = ScriptAttr::WordBool(ScriptAttr::RequiredText(Node, L"Recursive"));
+        GetLogger().Write(this, L"Path=\"%s\"", {path}, ttInformation);
+        GetLogger().Write(this, L"Mask=\"%s\"", {mask}, ttInformation);
+        TShortcutSearch search(*this, mask, recursive);
+        // An empty or relative path would search the current folder or drive.
+        if (std::wstring reason = PathFormReason(path); !reason.empty())
+            throw Exception(reason);
+        FileSystem::TEntryHandle folder(path, false);
+        if (folder.IsPlain(FileSystem::ResolvedSpelling(path)))
+            search.Search(path, folder);
+    } catch (const std::exception& e) {
+        DoErrorFmt(L"UninstallShortcut \"%s\" \"%s\" failed (%s)",
+                   {path, mask, ExceptionMessage(e)});
+    }
+}
