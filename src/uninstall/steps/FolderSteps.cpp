@@ -107,8 +107,12 @@ void TUninstallEngine::UninstallFile(const TXmlNode& Node) {
             GetVariables().Replace(ScriptAttr::RequiredText(Node, L"Path")));
         std::wstring maskText = ScriptAttr::RequiredText(Node, L"Mask");
         bool recursive = ScriptAttr::RequiredValueBool(Node, L"Recursive");
-        // A path that names no folder would search the current folder or drive; a mask that
-        // takes every file must not empty a system folder.
+        // A folder that is not there has nothing to search: a variable left unexpanded ends
+        // here without an error line.
+        if (!path.empty() && !FileSystem::FolderExists(path))
+            return;
+        // An empty path would search the current drive, a relative one the current folder; a
+        // mask that takes every file must not empty a system folder.
         if (std::wstring reason = FileSearchReason(path, maskText); !reason.empty()) {
             DoErrorFmt(L"File \"%s\" is not deleted (%s)", {path, reason});
             return;
