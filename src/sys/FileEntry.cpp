@@ -1,5 +1,7 @@
 #include "sys/FileEntry.h"
 
+#include "core/Text.h"
+
 #include <vector>
 
 namespace FileSystem {
@@ -71,6 +73,22 @@ bool SamePath(const std::wstring& A, const std::wstring& B) {
 }
 
 TEntryHandle::TEntryHandle(const std::wstring& Path, bool ForDelete) {
+    Open(Path, ForDelete);
+    if (Valid())
+        ReadAttributes();
+}
+
+TEntryHandle::TEntryHandle(const std::wstring& Folder, const TEntry& Listed) {
+    Open(IncludeTrailingBackslash(Folder) + Listed.Name, true);
+    if (!Valid())
+        return;
+    if (Listed.IsFolder())
+        ReadAttributes();
+    else
+        FAttributes = Listed.Attributes;
+}
+
+void TEntryHandle::Open(const std::wstring& Path, bool ForDelete) {
     const DWORD access = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES |
                          (ForDelete ? DELETE | FILE_WRITE_ATTRIBUTES : 0);
     FHandle.Reset(CreateFileW(
@@ -80,17 +98,21 @@ TEntryHandle::TEntryHandle(const std::wstring& Path, bool ForDelete) {
         FError = GetLastError();
         return;
     }
-    // The attributes alone: the full file information costs ten times as much under Wine, and
-    // only the guard asks for the identity.
+    // The DOS form is the cheap one under Wine: the NT form asks the drive's device name.
+    FFinalPath = WithoutTrailingBackslash(WithoutLongPrefix(Filled([&](wchar_t* b, DWORD n) {
+        return GetFinalPathNameByHandleW(FHandle.Get(), b, n,
+                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    })));
+}
+
+// The attributes alone: the full file information costs ten times as much under Wine, and
+// only the guard asks for the identity.
+void TEntryHandle::ReadAttributes() {
     FILE_BASIC_INFO basic{};
     if (GetFileInformationByHandleEx(FHandle.Get(), FileBasicInfo, &basic, sizeof basic))
         FAttributes = basic.FileAttributes;
     else
         FError = GetLastError();
-    FFinalPath = WithoutTrailingBackslash(WithoutLongPrefix(Filled([&](wchar_t* b, DWORD n) {
-        return GetFinalPathNameByHandleW(FHandle.Get(), b, n,
-                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    })));
 }
 
 TIdentity TEntryHandle::Identity() const {
@@ -107,11 +129,11 @@ bool TEntryHandle::IsAt(const std::wstring& Expected) const {
 }
 
 bool TEntryHandle::IsPlain(const std::wstring& Expected) const {
-    return !(Attributes() & FILE_ATTRIBUTE_REPARSE_POINT) && IsAt(Expected);
+    return !IsReparsePoint() && IsAt(Expected);
 }
 
 bool TEntryHandle::IsLinkItself(const std::wstring& Expected) const {
-    return (Attributes() & FILE_ATTRIBUTE_REPARSE_POINT) && IsAt(Expected);
+    return IsReparsePoint() && IsAt(Expected);
 }
 
 void TEntryHandle::ForEachEntry(const std::function<void(const TEntry&)>& Visit) const {

@@ -34,6 +34,12 @@ public:
     // Opens Path; ForDelete asks for the rights to delete and to clear attributes. Check
     // Valid(); Error() holds the system's error code when the open failed.
     TEntryHandle(const std::wstring& Path, bool ForDelete);
+    // Opens the entry Listed of the folder Folder (its final path) with the rights to delete.
+    // A file keeps the attributes the listing gave: the handle does not follow a link, so an
+    // entry swapped for a link since is still deleted as itself, and the final path gives a
+    // link away where the platform opens its target. A folder's attributes are read again on
+    // the handle, since the walk descends into it.
+    TEntryHandle(const std::wstring& Folder, const TEntry& Listed);
 
     bool Valid() const { return FHandle.Valid(); }
     DWORD Error() const { return FError; }
@@ -43,9 +49,13 @@ public:
     bool IsFolder() const { return (Attributes() & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     TIdentity Identity() const;
 
-    // The handle names the entry spelled Expected itself: no reparse point, and the system
-    // puts it where Expected says. Wine opens a Unix symbolic link's target and reports no
-    // reparse point; the final path then names the target and gives the link away.
+    bool IsReparsePoint() const { return (Attributes() & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+    // The system puts the handle where Expected says. Wine opens a Unix symbolic link's target
+    // and reports no reparse point; the final path then names the target and gives the link
+    // away.
+    bool IsAt(const std::wstring& Expected) const;
+
+    // The handle names the entry spelled Expected itself and is no reparse point.
     bool IsPlain(const std::wstring& Expected) const;
     // A reparse point opened as itself (junction, symbolic link): deleting it removes the
     // link alone.
@@ -66,7 +76,8 @@ public:
     void Close() { FHandle.Reset(); }
 
 private:
-    bool IsAt(const std::wstring& Expected) const;
+    void Open(const std::wstring& Path, bool ForDelete);
+    void ReadAttributes();
     DWORD SetAttributes(DWORD Attributes);
 
     TFileHandle FHandle;

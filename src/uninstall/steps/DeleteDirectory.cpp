@@ -19,10 +19,10 @@ public:
 
     // Path as the script spells it (for the trace and the locked list); Entry is it opened.
     void DeleteEntry(const std::wstring& Path, TEntryHandle& Entry, const std::wstring& Opened) {
-        if (Entry.IsLinkItself(Opened))
-            RemoveLink(Path, Entry);
-        else if (!Entry.IsPlain(Opened))
+        if (!Entry.IsAt(Opened))
             LeaveLink(Path);
+        else if (Entry.IsReparsePoint())
+            RemoveLink(Path, Entry);
         else if (Entry.IsFolder())
             DeleteTree(Path, Entry);
         else
@@ -43,11 +43,11 @@ private:
             return;
         }
         // The entries are reached below the folder the handle holds, not below its spelling.
-        const std::wstring opened = IncludeTrailingBackslash(Folder.FinalPath());
+        const std::wstring& opened = Folder.FinalPath();
         Folder.ForEachEntry([&](const FileSystem::TEntry& entry) {
-            TEntryHandle child(opened + entry.Name, true);
+            TEntryHandle child(opened, entry);
             if (child.Valid())
-                DeleteEntry(P + entry.Name, child, opened + entry.Name);
+                DeleteEntry(P + entry.Name, child, IncludeTrailingBackslash(opened) + entry.Name);
             else
                 NotDeleted(entry.IsFolder() ? P + entry.Name + L'\\' : P + entry.Name,
                            entry.IsFolder() ? L"" : L"    ");
