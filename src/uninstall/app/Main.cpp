@@ -17,9 +17,11 @@
 
 namespace {
 
-// A failure outside the run: traced, and shown in an error box unless the run is quiet.
+// A failure outside the run: traced (the debug monitor has it even before the trace is set
+// up), and shown in an error box unless the run is quiet.
 int Failed(bool Quiet, const std::exception& e) {
     const std::wstring text = ApplicationErrorText(ExceptionMessage(e));
+    GetLogger().DbMon().SetActive(true);
     GetLogger().Write(TSenderText{L"Main"}, text, ttError);
     if (!Quiet)
         ShowApplicationError(nullptr, text);
@@ -39,9 +41,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
         return Failed(options.Quiet, e);
     }
     TComInit com;
-    SetUpTrace(options.Trace, options.Quiet);
     try {
         TSingleInstance single(UninstallerMutexName);
+        // A second instance leaves the trace file to the first, which holds it open: its own
+        // lines go to the debug monitor only.
+        SetUpTrace(options.Trace && single.First(), options.Quiet);
         if (!single.First())
             return ReportAlreadyRunning(options.Quiet);
         if (options.Quiet)
