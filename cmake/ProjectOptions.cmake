@@ -26,9 +26,10 @@ target_link_options(project_options INTERFACE -static -static-libgcc -static-lib
 # Every library finds headers as "<layer>/<file>.h" through one include root in the build
 # folder, made of links to the source folders. The window's headers sit under a root of their
 # own that only the window library hands on, so a file outside the window and the program
-# entry that includes one fails to build.
+# entry that includes one fails to build; the program's own parts likewise.
 set(PROJECT_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include)
 set(UI_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include-ui)
+set(APP_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include-app)
 function(link_source_folder root relative)
   get_filename_component(parent ${root}/${relative} DIRECTORY)
   file(MAKE_DIRECTORY ${parent})
@@ -40,13 +41,15 @@ foreach(folder core logging sys env uninstall/script uninstall/engine uninstall/
   link_source_folder(${PROJECT_INCLUDE_DIR} ${folder})
 endforeach()
 link_source_folder(${UI_INCLUDE_DIR} uninstall/ui)
+link_source_folder(${APP_INCLUDE_DIR} uninstall/app)
 
-# add_folder_library(NAME [FOLDER dir] [INCLUDE_ROOT dir] [DEPENDS targets...] [LIBS libs...])
+# add_folder_library(NAME [FOLDER dir] [INCLUDE_ROOT dir] [EXCLUDE files...] [DEPENDS targets...]
+#                    [LIBS libs...])
 # A static library of one source folder (FOLDER, relative to the current one; the current one
-# when not given): every .cpp in it, so adding a file needs no edit here. INCLUDE_ROOT replaces
-# the common include root.
+# when not given): every .cpp in it but the EXCLUDE names, so adding a file needs no edit here.
+# INCLUDE_ROOT replaces the common include root.
 function(add_folder_library name)
-  cmake_parse_arguments(ARG "" "FOLDER;INCLUDE_ROOT" "DEPENDS;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "FOLDER;INCLUDE_ROOT" "EXCLUDE;DEPENDS;LIBS" ${ARGN})
   set(folder ${CMAKE_CURRENT_SOURCE_DIR})
   if(ARG_FOLDER)
     set(folder ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_FOLDER})
@@ -55,6 +58,9 @@ function(add_folder_library name)
     set(ARG_INCLUDE_ROOT ${PROJECT_INCLUDE_DIR})
   endif()
   file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
+  foreach(excluded ${ARG_EXCLUDE})
+    list(REMOVE_ITEM sources ${folder}/${excluded})
+  endforeach()
   if(sources)
     add_library(${name} STATIC ${sources})
     set(scope PUBLIC)

@@ -33,9 +33,10 @@ std::wstring ComputerName();
 // The folder above Path, with a trailing backslash; a path of 3 characters or fewer stays.
 std::wstring ParentFolder(const std::wstring& Path);
 
-// Restarts the computer and ends the process; returns only by raising.
-[[noreturn]] void Reboot();
-[[noreturn]] void RebootOnNt();
+// Restarts the computer and ends the process with ExitCode once the request is accepted;
+// returns only by raising.
+[[noreturn]] void Reboot(UINT ExitCode = 0);
+[[noreturn]] void RebootOnNt(UINT ExitCode = 0);
 
 // The one call that must not really happen in a test: the restart request itself.
 using TExitWindowsFunc = BOOL(WINAPI*)(UINT Flags, DWORD Reason);

@@ -5,7 +5,12 @@
 
 namespace {
 
-TExitWindowsFunc GExitWindows = ExitWindowsEx;
+// Made on first use: a program that replaces the request while it starts (a static object of
+// a test build) must not find it set back by this file's own start-up afterwards.
+TExitWindowsFunc& ExitWindowsSlot() {
+    static TExitWindowsFunc func = ExitWindowsEx;
+    return func;
+}
 
 void EnableShutdownPrivilege() {
     TKernelHandle token;
@@ -28,23 +33,23 @@ void EnableShutdownPrivilege() {
 } // namespace
 
 TExitWindowsFunc SetExitWindowsFunc(TExitWindowsFunc Func) {
-    TExitWindowsFunc previous = GExitWindows;
-    GExitWindows = Func ? Func : ExitWindowsEx;
+    TExitWindowsFunc previous = ExitWindowsSlot();
+    ExitWindowsSlot() = Func ? Func : ExitWindowsEx;
     return previous;
 }
 
-void Reboot() {
+void Reboot(UINT ExitCode) {
     GetLogger().Write(L"Reboot()", ttInformation);
-    RebootOnNt();
+    RebootOnNt(ExitCode);
 }
 
-void RebootOnNt() {
+void RebootOnNt(UINT ExitCode) {
     GetLogger().Write(L"RebootOnNt...", ttInformation);
     try {
         EnableShutdownPrivilege();
-        CheckTraced(GExitWindows(EWX_REBOOT, 0), L"ExitWindowsEx failed");
+        CheckTraced(ExitWindowsSlot()(EWX_REBOOT, 0), L"ExitWindowsEx failed");
     } catch (const Exception& e) {
         DoException(L"RebootOnNt() failed (%s)", {e.Message()});
     }
-    ExitProcess(0);
+    ExitProcess(ExitCode);
 }

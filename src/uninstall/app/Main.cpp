@@ -1,69 +1,58 @@
-// Program entry: sets up the trace, then shows the main window until it closes.
-#include "core/Text.h"
+// Program entry: reads the switches, sets up the trace and, unless another uninstaller runs,
+// carries out the script: quietly, or in the main window until it closes.
+#include "core/Exception.h"
 #include "logging/Logger.h"
-#include "logging/support/ProcessInfo.h"
 #include "sys/ComInit.h"
 #include "sys/DllSearch.h"
+#include "sys/SingleInstance.h"
+#include "uninstall/app/AlreadyRunning.h"
+#include "uninstall/app/CommandLine.h"
+#include "uninstall/app/SilentRun.h"
+#include "uninstall/app/TraceSetup.h"
+#include "uninstall/engine/ExitCodes.h"
+#include "uninstall/ui/ApplicationError.h"
 #include "uninstall/ui/MainForm.h"
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 namespace {
 
-// The switch is "trace" after "-" or "/", in any letter case; nothing else is read.
-bool HasTraceSwitch() {
-    int count = 0;
-    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
-    bool found = false;
-    for (int i = 1; args && i < count; ++i) {
-        std::wstring arg = args[i];
-        if (arg.size() == 6 && (arg[0] == L'-' || arg[0] == L'/') &&
-            SameTextAscii(arg.substr(1), L"trace"))
-            found = true;
-    }
-    LocalFree(args);
-    return found;
-}
-
-std::wstring ExeFolder() {
-    std::wstring path = ProcessInfo::ExePath();
-    return path.substr(0, path.find_last_of(L'\\') + 1);
-}
-
-void SetUpLogger() {
-    TNvLogger& logger = GetLogger();
-    logger.DbMon().SetActive(true);
-    logger.TextFile().SetActive(HasTraceSwitch());
-    logger.TextFile().SetOutputDir(ExeFolder());
-    logger.TextFile().SetTraceTypes(AllWritableTraceTypes);
-    logger.TextFile().SetPrefixes({pfxTime});
-    logger.TextFile().SetHeaders({hdAppName, hdAppVersion});
+// A failure outside the run: traced (the debug monitor has it even before the trace is set
+// up), and shown in an error box unless the run is quiet.
+int Failed(bool Quiet, const std::exception& e) {
+    const std::wstring text = ApplicationErrorText(ExceptionMessage(e));
+    GetLogger().DbMon().SetActive(true);
+    GetLogger().Write(TSenderText{L"Main"}, text, ttError);
+    if (!Quiet)
+        ShowApplicationError(nullptr, text);
+    return ExitFailed;
 }
 
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    // Reading the command line is text work of a library loaded with the program.
+    const TCommandLine options = ParseCommandLine(GetCommandLineW());
     // Before anything loads a library by name: never from the program's own folder, where a
     // downloaded uninstaller may have company.
     try {
         SetDefaultDllSearch();
     } catch (const std::exception& e) {
-        MessageBoxW(nullptr, ExceptionMessage(e).c_str(), L"uninstall", MB_OK | MB_ICONERROR);
-        return 1;
+        return Failed(options.Quiet, e);
     }
     TComInit com;
-    SetUpLogger();
     try {
-        GetLogger().Write(L"Trace system initialized.", ttInformation);
+        TSingleInstance single(UninstallerMutexName);
+        // A second instance leaves the trace file to the first, which holds it open: its own
+        // lines go to the debug monitor only.
+        SetUpTrace(options.Trace && single.First(), options.Quiet);
+        if (!single.First())
+            return ReportAlreadyRunning(options.Quiet);
+        if (options.Quiet)
+            return RunSilently(options);
+        TMainForm form(instance, options.Preview);
+        return form.Run(show);
     } catch (const std::exception& e) {
-        // Without its trace file the uninstaller still works; say so and go on.
-        GetLogger().TextFile().SetActive(false);
-        MessageBoxW(nullptr,
-                    (L"The trace file cannot be written (" + ExceptionMessage(e) + L").").c_str(),
-                    L"uninstall", MB_OK | MB_ICONWARNING);
+        return Failed(options.Quiet, e);
     }
-    TMainForm form(instance);
-    return form.Run(show);
 }

@@ -69,6 +69,9 @@ public:
     bool OnDeveloperWorkstation(const std::wstring& Computer) const;
     // Tests name the computer they run on to see that.
     void SetDeveloperWorkstation(const std::wstring& Name) { FDeveloperWorkstation = Name; }
+    // A preview reports what each step would do and changes nothing.
+    void SetPreview(bool On) { FPreview = On; }
+    bool Preview() const { return FPreview; }
 
 protected:
     uint32_t FDelay = 0;
@@ -80,5 +83,6 @@ private:
 
     IUninstallView& FView;
     std::wstring FDeveloperWorkstation = DeveloperWorkstationName;
+    bool FPreview = false;
     HMODULE FScriptModule;
 };

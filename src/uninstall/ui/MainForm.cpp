@@ -4,6 +4,7 @@
 #include "logging/Logger.h"
 #include "sys/Procs.h"
 #include "uninstall/engine/Engine.h"
+#include "uninstall/engine/ExitCodes.h"
 #include "uninstall/ui/MainFormLayout.h"
 
 #include <commctrl.h>
@@ -73,8 +74,9 @@ TMainForm* FormOf(HWND Window, UINT Msg, LPARAM lParam) {
 
 } // namespace
 
-TMainForm::TMainForm(HINSTANCE Instance)
+TMainForm::TMainForm(HINSTANCE Instance, bool Preview)
     : FInstance(Instance), FEngine(std::make_unique<TUninstallEngine>(*this)) {
+    FEngine->SetPreview(Preview);
     RegisterClasses(Instance, &WindowProc, &PanelProc);
     FDpi = ScreenDpi();
     FFont = MakeFont(Scale(11), false);
@@ -300,7 +302,8 @@ int TMainForm::Run(int Show) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    return static_cast<int>(msg.wParam);
+    const int code = static_cast<int>(msg.wParam);
+    return code == 0 && FRunFailed ? ExitFailed : code;
 }
 
 // Status line 2 wraps words; a text that does not fit, such as a long path, is shortened with

@@ -17,7 +17,8 @@ class TUninstallEngine;
 // the engine reports.
 class TMainForm : public TObject, public IUninstallView {
 public:
-    explicit TMainForm(HINSTANCE Instance);
+    // A preview form runs the script as a preview: it changes nothing and offers no restart.
+    explicit TMainForm(HINSTANCE Instance, bool Preview = false);
     ~TMainForm() override;
     TMainForm(const TMainForm&) = delete;
     TMainForm& operator=(const TMainForm&) = delete;
@@ -25,7 +26,8 @@ public:
     std::wstring ClassName() const override { return L"TMainForm"; }
     HWND Handle() const { return FWindow.Get(); }
 
-    // Runs until the window has closed.
+    // Runs until the window has closed. The exit code is ExitFailed when the run ended by an
+    // error, else ExitSuccess.
     int Run(int Show);
 
     // The view the engine reports through.
@@ -74,6 +76,8 @@ private:
     int FDpi = 96;
     // While the script runs the window and its controls show the hourglass.
     bool FRunning = false;
+    // The run ended by an error: the program's exit code says so.
+    bool FRunFailed = false;
     std::unique_ptr<TUninstallEngine> FEngine;
     // Last, so that it goes first: the window's last messages still find every member above.
     // Bound at WM_NCCREATE, released at WM_NCDESTROY.

@@ -42,13 +42,14 @@ void TMainForm::btn_UninstallClick() {
             RunUninstall();
         } catch (const std::exception& e) {
             failure = ExceptionMessage(e);
+            FRunFailed = true;
         }
         EnableWindow(btn_Cancel, TRUE);
         FDefault = btn_Cancel;
         SetDefaultButton(btn_Cancel);
         SetFocus(btn_Cancel);
     }
-    if (!failure.empty())
+    if (FRunFailed)
         ShowApplicationError(Handle(), failure);
 }
 
@@ -58,7 +59,8 @@ void TMainForm::RunUninstall() {
     RefreshTrayIcon(this);
     FEngine->SetStatus(1, L"Uninstallation done.");
     FEngine->SetStatus(2, L"");
-    if (!FEngine->LockedFiles().empty()) {
+    // A preview has deleted nothing: nothing waits for a restart.
+    if (!FEngine->Preview() && !FEngine->LockedFiles().empty()) {
         FEngine->SetStatus(2, L"The computer must be restarted to complete the uninstallation.");
         SendMessageW(cb_Restart, BM_SETCHECK, BST_CHECKED, 0);
         ShowWindow(cb_Restart, SW_SHOW);

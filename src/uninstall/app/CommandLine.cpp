@@ -1,0 +1,35 @@
+#include "uninstall/app/CommandLine.h"
+#include "core/Text.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+namespace {
+
+// True when Arg is Name after "-" or "/", letter case aside.
+bool IsSwitch(const std::wstring& Arg, const wchar_t* Name) {
+    return Arg.size() > 1 && (Arg[0] == L'-' || Arg[0] == L'/') &&
+           SameTextAscii(Arg.substr(1), Name);
+}
+
+} // namespace
+
+TCommandLine ParseCommandLine(const std::wstring& CommandLine) {
+    TCommandLine result;
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(CommandLine.c_str(), &count);
+    for (int i = 1; args && i < count; ++i) {
+        const std::wstring arg = args[i];
+        if (IsSwitch(arg, L"trace"))
+            result.Trace = true;
+        else if (IsSwitch(arg, L"quiet") || IsSwitch(arg, L"S"))
+            result.Quiet = true;
+        else if (IsSwitch(arg, L"forcerestart"))
+            result.ForceRestart = true;
+        else if (IsSwitch(arg, L"preview"))
+            result.Preview = true;
+    }
+    LocalFree(args);
+    return result;
+}

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+// The switches the program knows. Each is its name after "-" or "/", in any letter case
+// ("/trace", "-TRACE"); anything else on the command line is ignored.
+struct TCommandLine {
+    // "trace": the trace goes to a text file beside the executable too.
+    bool Trace = false;
+    // "quiet" or "S": no window, no message box; the run starts at once.
+    bool Quiet = false;
+    // "forcerestart": a quiet run that succeeded and needs a restart asks for it.
+    bool ForceRestart = false;
+    // "preview": the run reports what it would do and changes nothing.
+    bool Preview = false;
+};
+
+// Reads a whole command line as the system passes it, the program's own name first.
+TCommandLine ParseCommandLine(const std::wstring& CommandLine);

@@ -1,0 +1,9 @@
+#pragma once
+#include "uninstall/app/CommandLine.h"
+
+// The quiet run: what a click on "Uninstall" does, without a window or a message box, traced
+// as in the window. Returns the exit code: ExitSuccess; ExitRestartNeeded when files wait for
+// the restart; ExitFailed when the run ended by an error or showed error lines. With
+// ForceRestart a run that needs the restart asks for it and ends with ExitRestartStarted once
+// the request is accepted. A preview schedules nothing and never restarts.
+int RunSilently(const TCommandLine& Options);

@@ -1,0 +1,395 @@
+// The program's switches, exit codes and single instance: the real uninstall.exe under Wine,
+// started quietly or with its window, judged by its exit code, the windows it showed, the
+// machine's state and its trace. The quiet variants carry a stand-in for the restart request
+// that records it beside the program instead of restarting the session.
+#include "core/Handle.h"
+#include "core/Text.h"
+#include "logging/LoggingFixtures.h"
+#include "support/EnvSupport.h"
+#include "support/ScriptSupport.h"
+#include "support/TestSupport.h"
+#include "uninstall/app/AlreadyRunning.h"
+#include "uninstall/app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+
+namespace {
+
+const wchar_t* const EsdKey = L"Software\\Velmarix\\Services\\Esd\\Settings";
+const wchar_t* const NorvaKey = L"Software\\Talveno\\Norva";
+
+struct TParseCase {
+    const wchar_t* CommandLine;
+    bool Trace, Quiet, ForceRestart, Preview;
+};
+
+// Any letter case, after "-" or "/"; nothing else is a switch.
+const TParseCase ParseCases[] = {
+    {L"uninstall.exe", false, false, false, false},
+    {L"uninstall.exe /quiet", false, true, false, false},
+    {L"uninstall.exe -quiet", false, true, false, false},
+    {L"uninstall.exe /Quiet", false, true, false, false},
+    {L"uninstall.exe -QUIET", false, true, false, false},
+    {L"uninstall.exe /S", false, true, false, false},
+    {L"uninstall.exe -s", false, true, false, false},
+    {L"uninstall.exe quiet S trace", false, false, false, false},
+    {L"uninstall.exe /quieter /SS //quiet /s- / -", false, false, false, false},
+    {L"uninstall.exe \"/quiet\"", false, true, false, false},
+    {L"\"C:\\Program Files\\Talveno\\uninstall.exe\" /TRACE -ForceRestart /preview", true, false,
+     true, true},
+    {L"\"C:\\Program Files\\Talveno\\uninstall.exe\"", false, false, false, false},
+    {L"/quiet /preview", false, false, false, true}, // the first word is the program
+};
+
+TEST(SilentMode, SwitchesAreReadInAnyCaseAfterDashOrSlash) {
+    for (const auto& c : ParseCases) {
+        const TCommandLine line = ParseCommandLine(c.CommandLine);
+        EXPECT_EQ(line.Trace, c.Trace) << WideToUtf8(c.CommandLine);
+        EXPECT_EQ(line.Quiet, c.Quiet) << WideToUtf8(c.CommandLine);
+        EXPECT_EQ(line.ForceRestart, c.ForceRestart) << WideToUtf8(c.CommandLine);
+        EXPECT_EQ(line.Preview, c.Preview) << WideToUtf8(c.CommandLine);
+    }
+}
+
+std::string Driver(const std::wstring& Arguments) {
+    auto result =
+        test::Run(L"\"" + test::HelperPath(L"ui_driver.exe") + L"\" " + Arguments, {}, 180000);
+    EXPECT_EQ(result.ExitCode, 0u) << WideToUtf8(Arguments) << ": " << result.Output;
+    return result.Output;
+}
+
+struct TWindowsOf {
+    DWORD Process;
+    std::set<std::wstring>* Classes;
+};
+
+BOOL CALLBACK CollectVisible(HWND wnd, LPARAM p) {
+    auto of = reinterpret_cast<TWindowsOf*>(p);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (pid == of->Process && IsWindowVisible(wnd)) {
+        wchar_t cls[128] = {};
+        GetClassNameW(wnd, cls, 128);
+        of->Classes->insert(cls);
+    }
+    return TRUE;
+}
+
+// The classes of the visible top-level windows of a process.
+std::set<std::wstring> VisibleWindows(DWORD Process) {
+    std::set<std::wstring> classes;
+    TWindowsOf of = {Process, &classes};
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&of));
+    return classes;
+}
+
+struct TFinished {
+    DWORD ExitCode = STILL_ACTIVE;
+    // Every visible window the program had while it ran.
+    std::set<std::wstring> Windows;
+};
+
+// Watches a started program until it ends; one that has not ended after a minute (a message
+// box waiting for a user, say) is ended and reported as still active.
+TFinished Watch(test::TRunningProcess& Program) {
+    TFinished result;
+    const DWORD pid = GetProcessId(Program.Handle());
+    for (int waited = 0; waited < 60000; waited += 20) {
+        for (const auto& cls : VisibleWindows(pid))
+            result.Windows.insert(cls);
+        if (WaitForSingleObject(Program.Handle(), 20) == WAIT_OBJECT_0)
+            break;
+    }
+    GetExitCodeProcess(Program.Handle(), &result.ExitCode);
+    return result;
+}
+
+// A message box of the process: its title and text, after pressing its OK button.
+std::pair<std::string, std::string> AnswerMessageBox(DWORD Process) {
+    for (int waited = 0; waited < 30000; waited += 100) {
+        for (HWND box = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box;
+             box = FindWindowExW(nullptr, box, L"#32770", nullptr)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(box, &pid);
+            if (pid != Process || !IsWindowVisible(box))
+                continue;
+            wchar_t title[256] = {}, text[1024] = {};
+            GetWindowTextW(box, title, 256);
+            GetDlgItemTextW(box, 0xFFFF, text, 1024);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return {WideToUtf8(title), WideToUtf8(text)};
+        }
+        Sleep(100);
+    }
+    return {};
+}
+
+// A copy of a variant named uninstall.exe in a folder of its own, where its trace file and the
+// stand-in's record of a restart request land.
+class TInstalledProgram {
+public:
+    explicit TInstalledProgram(const std::wstring& Variant) {
+        Exe = Folder.Path() + L"uninstall.exe";
+        CopyFileW(test::VariantPath(Variant).c_str(), Exe.c_str(), FALSE);
+    }
+    std::wstring LogFile() const {
+        WIN32_FIND_DATAW data;
+        TFindHandle find(FindFirstFileW((Folder.Path() + L"uninstall.exe_*.log").c_str(), &data));
+        return find ? Folder.Path() + data.cFileName : std::wstring();
+    }
+    std::wstring RestartRecord() const { return Folder.Path() + L"restart-request.txt"; }
+    std::wstring Command(const std::wstring& Switches) const {
+        return L"\"" + Exe + L"\" " + Switches;
+    }
+    test::TTempFolder Folder;
+    std::wstring Exe;
+};
+
+bool Pending(const std::wstring& Path) {
+    for (const auto& entry : test::PendingDeletions())
+        if (SameTextAscii(entry, Path))
+            return true;
+    return false;
+}
+
+// Anything scheduled inside Folder.
+bool PendingInside(const std::wstring& Folder) {
+    for (const auto& entry : test::PendingDeletions())
+        if (SameTextAscii(entry.substr(0, Folder.size()), Folder))
+            return true;
+    return false;
+}
+
+// Each run gets an installation of its own: a folder named by the deployment settings, with a
+// program folder and a log file to remove.
+class SilentModeRun : public testing::Test {
+protected:
+    void SetUp() override { NewInstallation(); }
+    void TearDown() override {
+        Holder.reset();
+        ClearKeys();
+    }
+    static void ClearKeys() {
+        test::DeleteRegTree(HKEY_LOCAL_MACHINE, L"Software\\Velmarix");
+        test::DeleteRegTree(HKEY_LOCAL_MACHINE, L"Software\\Talveno");
+    }
+
+    void NewInstallation() {
+        Holder.reset();
+        Root = std::make_unique<test::TTempFolder>();
+        ClearKeys();
+        test::WriteRegString(HKEY_LOCAL_MACHINE, EsdKey, L"LPDir", Root->Path() + L"LP");
+        test::WriteRegString(HKEY_LOCAL_MACHINE, EsdKey, L"LDDir", Root->Path() + L"LD");
+        test::WriteRegString(HKEY_LOCAL_MACHINE, NorvaKey, L"Install.Path", Root->Path());
+        test::WriteRegString(HKEY_LOCAL_MACHINE, NorvaKey, L"Cache.Folder", L"Cache");
+        test::WriteRegString(HKEY_LOCAL_MACHINE, NorvaKey, L"Error.Folder", L"Error");
+        Make(L"LP\\bin\\app.exe");
+        Make(L"LD\\a.log");
+    }
+
+    std::wstring Make(const std::wstring& Relative) {
+        std::wstring full = Root->Path() + Relative;
+        for (size_t slash = full.find(L'\\', Root->Path().size()); slash != std::wstring::npos;
+             slash = full.find(L'\\', slash + 1))
+            CreateDirectoryW(full.substr(0, slash).c_str(), nullptr);
+        test::WriteTextFile(full, "x");
+        return full;
+    }
+    bool Exists(const std::wstring& Relative) { return test::FileExists(Root->Path() + Relative); }
+
+    // A running program holds a file of the installation open without sharing it.
+    std::wstring HoldAFile() {
+        std::wstring held = Make(L"LP\\locked\\held.dll");
+        Holder = std::make_unique<test::TRunningProcess>(
+            L"\"" + test::HelperPath(L"procs_child.exe") + L"\" hold \"" + held + L"\"");
+        EXPECT_TRUE(test::WaitForFile(held + L".held", 10000));
+        DeleteFileW((held + L".held").c_str());
+        return held;
+    }
+
+    // Destroyed in reverse: the holder ends, and frees its file, before the folder goes.
+    std::unique_ptr<test::TTempFolder> Root;
+    std::unique_ptr<test::TRunningProcess> Holder;
+};
+
+struct TQuietCase {
+    const char* Name;
+    const wchar_t* Variant;
+    // A running program holds a file of the installation.
+    bool Locked;
+    const wchar_t* Switches;
+    DWORD ExitCode;
+    // The restart was asked for.
+    bool Restart;
+    // The held file waits for the restart.
+    bool Scheduled;
+    // The script ran and removed the program folder; else it was left whole (a preview's own
+    // steps are not judged here).
+    bool Ran;
+    // A line the trace shows, on the debug monitor and, with "/trace", in the text file.
+    const char* Traced;
+};
+
+const TQuietCase QuietCases[] = {
+    {"clean run", L"e2e_silent.exe", false, L"/quiet /trace", 0, false, false, true,
+     "Uninstallation done."},
+    {"clean run, restart forced", L"e2e_silent.exe", false, L"/S /forcerestart /trace", 0, false,
+     false, true, "Uninstallation done."},
+    {"locked file", L"e2e_silent.exe", true, L"-quiet", 3010, false, true, true,
+     "The computer must be restarted to complete the uninstallation."},
+    {"locked file, restart forced", L"e2e_silent.exe", true, L"-s /ForceRestart /trace", 1641, true,
+     true, true, "RebootOnNt..."},
+    {"preview of a locked file, restart forced", L"e2e_silent.exe", true,
+     L"/quiet /preview /forcerestart /trace", 0, false, false, false, "Uninstallation done."},
+    {"error line with a locked file, restart forced", L"e2e_silent_error_line.exe", true,
+     L"/QUIET /forcerestart /trace", 1603, false, true, true, "The run showed 1 error line(s)."},
+    {"script that ends the run", L"e2e_silent_bad_root.exe", false, L"/quiet /forcerestart /trace",
+     1603, false, false, false,
+     "LoadXml failed (Invalid Root name, expecting \"NorvaUninstall\".)"},
+};
+
+TEST_F(SilentModeRun, ExitCodesRestartAndTraceWithoutAnyWindow) {
+    for (const auto& c : QuietCases) {
+        SCOPED_TRACE(c.Name);
+        NewInstallation();
+        std::wstring held = c.Locked ? HoldAFile() : L"";
+        TInstalledProgram program(c.Variant);
+        test::TDebugMonitor monitor;
+        ASSERT_TRUE(monitor.Ready());
+        test::TRunningProcess run(program.Command(c.Switches));
+        const DWORD pid = GetProcessId(run.Handle());
+        TFinished finished = Watch(run);
+
+        const std::wstring logFile = program.LogFile();
+        const std::string log = logFile.empty() ? "" : test::ReadTextFile(logFile);
+        EXPECT_EQ(finished.ExitCode, c.ExitCode) << log;
+        EXPECT_TRUE(finished.Windows.empty()) << WideToUtf8(*finished.Windows.begin());
+        EXPECT_EQ(test::FileExists(program.RestartRecord()), c.Restart);
+        if (c.Restart) {
+            EXPECT_EQ(test::ReadTextFile(program.RestartRecord()), "flags=2 reason=0");
+        }
+        if (c.Locked) {
+            EXPECT_EQ(Pending(held), c.Scheduled) << WideToUtf8(held);
+        } else {
+            EXPECT_FALSE(PendingInside(Root->Path()));
+        }
+        if (c.Ran) {
+            EXPECT_FALSE(Exists(L"LP\\bin\\app.exe"));
+        } else if (std::wstring(c.Switches).find(L"/preview") == std::wstring::npos) {
+            EXPECT_TRUE(Exists(L"LP\\bin\\app.exe"));
+        }
+
+        bool monitored = false;
+        for (const auto& entry : monitor.Entries())
+            monitored = monitored ||
+                        (entry.ProcessId == pid && entry.Text.find(c.Traced) != std::string::npos);
+        EXPECT_TRUE(monitored) << c.Traced;
+        const bool traceFile = std::wstring(c.Switches).find(L"/trace") != std::wstring::npos;
+        ASSERT_EQ(logFile.empty(), !traceFile);
+        if (traceFile) {
+            EXPECT_NE(log.find("||Trace system initialized.|"), std::string::npos);
+            EXPECT_NE(log.find(std::string("|") + c.Traced + "|"), std::string::npos) << log;
+        }
+    }
+}
+
+// While one uninstaller runs, another does nothing: quiet, it only traces why; with its window,
+// it says so in a box. The first holds the mutex until it ends.
+TEST_F(SilentModeRun, ASecondInstanceRefusesWhileTheFirstRuns) {
+    TInstalledProgram program(L"e2e_silent.exe");
+    auto first = std::make_unique<test::TRunningProcess>(program.Command(L"/trace"));
+    Driver(L"wait");
+    const std::wstring firstLog = program.LogFile();
+
+    test::TRunningProcess quiet(program.Command(L"/quiet /trace"));
+    TFinished finished = Watch(quiet);
+    EXPECT_EQ(finished.ExitCode, 1618u);
+    EXPECT_TRUE(finished.Windows.empty());
+    EXPECT_TRUE(Exists(L"LP\\bin\\app.exe")) << "the second instance ran the script";
+
+    // One box, and no word of the trace file the first one holds open.
+    test::TRunningProcess windowed(program.Command(L"/trace"));
+    auto [title, text] = AnswerMessageBox(GetProcessId(windowed.Handle()));
+    EXPECT_EQ(title, "uninstall");
+    EXPECT_EQ(text, "The uninstaller is already running.");
+    EXPECT_EQ(Watch(windowed).ExitCode, 1618u);
+
+    // The first one closes unused, its trace untouched by the others; the next one runs.
+    Driver(L"close");
+    EXPECT_EQ(Watch(*first).ExitCode, 0u);
+    EXPECT_EQ(program.LogFile(), firstLog);
+    EXPECT_EQ(test::ReadTextFile(firstLog).find("already running"), std::string::npos);
+    first.reset();
+    test::TRunningProcess next(program.Command(L"/S"));
+    EXPECT_EQ(Watch(next).ExitCode, 0u);
+    EXPECT_FALSE(Exists(L"LP\\bin\\app.exe"));
+}
+
+// Whoever holds the suite's mutex, another uninstaller among them, a quiet run steps aside and
+// says why on the debug monitor.
+TEST_F(SilentModeRun, TheMutexOfTheSuiteStopsAQuietRun) {
+    TKernelHandle other(CreateMutexW(nullptr, FALSE, UninstallerMutexName));
+    ASSERT_TRUE(other);
+    TInstalledProgram program(L"e2e_silent.exe");
+    test::TDebugMonitor monitor;
+    ASSERT_TRUE(monitor.Ready());
+    test::TRunningProcess run(program.Command(L"/quiet /trace"));
+    const DWORD pid = GetProcessId(run.Handle());
+    TFinished finished = Watch(run);
+    EXPECT_EQ(finished.ExitCode, 1618u);
+    EXPECT_TRUE(finished.Windows.empty());
+    EXPECT_TRUE(Exists(L"LP\\bin\\app.exe"));
+    EXPECT_EQ(program.LogFile(), L"");
+    std::string said;
+    for (const auto& entry : monitor.Entries())
+        if (entry.ProcessId == pid)
+            said += entry.Text + "\n";
+    EXPECT_NE(said.find("The uninstaller is already running."), std::string::npos) << said;
+    EXPECT_EQ(said.find("RunSilently()"), std::string::npos) << said;
+}
+
+// The window's run: exit code 1603 when it ended by an error, shown in the error box.
+TEST_F(SilentModeRun, TheWindowEndsWith1603AfterARunThatFailed) {
+    TInstalledProgram program(L"e2e_silent_bad_root.exe");
+    test::TRunningProcess run(program.Command(L""));
+    Driver(L"wait");
+    Driver(L"click 1001");
+    auto [title, text] = AnswerMessageBox(GetProcessId(run.Handle()));
+    EXPECT_EQ(text, "LoadXml failed (Invalid Root name, expecting \"NorvaUninstall\".)");
+    Driver(L"wait-enabled 2");
+    Driver(L"close");
+    EXPECT_EQ(Watch(run).ExitCode, 1603u);
+}
+
+// A preview in the window schedules nothing and offers no restart, whatever is in use.
+TEST_F(SilentModeRun, ThePreviewWindowOffersNoRestart) {
+    std::wstring held = HoldAFile();
+    TInstalledProgram program(L"e2e_silent.exe");
+    test::TRunningProcess run(program.Command(L"/preview"));
+    Driver(L"wait");
+    Driver(L"click 1001");
+    Driver(L"wait-enabled 2");
+    std::string state = Driver(L"state");
+    std::istringstream lines(state);
+    std::string line, restartBox;
+    while (std::getline(lines, line))
+        if (line.rfind("1024\t", 0) == 0)
+            restartBox = line;
+    // id, class, visible, ...: the box stays hidden.
+    EXPECT_EQ(restartBox.substr(0, restartBox.find('\t', restartBox.find('\t') + 1) + 2),
+              "1024\tButton\t0")
+        << state;
+    Driver(L"close");
+    EXPECT_EQ(Watch(run).ExitCode, 0u);
+    EXPECT_TRUE(test::FileExists(held));
+    EXPECT_FALSE(Pending(held));
+    EXPECT_FALSE(test::FileExists(program.RestartRecord()));
+}
+
+} // namespace
