@@ -42,6 +42,8 @@ public:
     DWORD Attributes() const { return FAttributes; }
     bool IsFolder() const { return (Attributes() & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     TIdentity Identity() const;
+    // A file's size in bytes (what its deletion frees, roughly); 0 when unknown.
+    ULONGLONG Size() const;
 
     // The handle names the entry spelled Expected itself: no reparse point, and the system
     // puts it where Expected says. Wine opens a Unix symbolic link's target and reports no

@@ -54,10 +54,19 @@ void TUninstallEngine::UninstallRegistryKey(const TXmlNode& Node) {
         }
         if (!Registry::KeyExists(root, path)) {
             GetLogger().Write(this, L"  key \"%s\" not found", {text}, ttInformation);
+            if (Preview())
+                ReportFmt(L"Registry key \"%s\" not found", {text});
             return;
         }
-        if (OnDeveloperWorkstation(TComputer::GetComputerName()))
+        if (OnDeveloperWorkstation(TComputer::GetComputerName())) {
+            if (Preview())
+                ReportFmt(L"Registry key \"%s\" is left alone (developer workstation)", {text});
             return;
+        }
+        if (Preview()) {
+            ReportKeyTree(*this, root, path, text);
+            return;
+        }
         TStepKeyDeletion deletion = DeleteKeyTree(*this, root, path, text);
         if (!deletion.Error.empty())
             throw Exception(
@@ -85,6 +94,13 @@ void TUninstallEngine::UninstallAppPathValue(const TXmlNode& Node) {
     for (const auto& name : entries)
         if (EntryMatches(AppPathsKey + L"\\" + name, mask))
             noted.push_back(AppPathsKey + L"\\" + name);
+    if (Preview()) {
+        if (noted.empty())
+            ReportFmt(L"App Paths: no entry matches \"%s\"", {maskText});
+        for (const auto& path : noted)
+            ReportKeyTree(*this, HKEY_LOCAL_MACHINE, path, path);
+        return;
+    }
     for (const auto& path : noted) {
         TStepKeyDeletion deletion = DeleteKeyTree(*this, HKEY_LOCAL_MACHINE, path, path);
         if (deletion.Deleted)
