@@ -52,21 +52,21 @@ void TUninstallEngine::UninstallRegistryKey(const TXmlNode& Node) {
             ShowKeyRefusal(*this, text, reason);
             return;
         }
-        if (!Registry::KeyExists(root, path)) {
+        const bool exists = Registry::KeyExists(root, path);
+        if (!exists)
             GetLogger().Write(this, L"  key \"%s\" not found", {text}, ttInformation);
-            if (Preview())
-                ReportFmt(L"Registry key \"%s\" not found", {text});
-            return;
-        }
-        if (OnDeveloperWorkstation(TComputer::GetComputerName())) {
-            if (Preview())
-                ReportFmt(L"Registry key \"%s\" is left alone (developer workstation)", {text});
-            return;
-        }
+        const bool developer = OnDeveloperWorkstation(TComputer::GetComputerName());
         if (Preview()) {
-            ReportKeyTree(*this, root, path, text);
+            if (!exists)
+                ReportFmt(L"Registry key \"%s\" not found", {text});
+            else if (developer)
+                ReportFmt(L"Registry key \"%s\" is left alone (developer workstation)", {text});
+            else
+                ReportKeyTree(*this, root, path, text);
             return;
         }
+        if (!exists || developer)
+            return;
         TStepKeyDeletion deletion = DeleteKeyTree(*this, root, path, text);
         if (!deletion.Error.empty())
             throw Exception(
