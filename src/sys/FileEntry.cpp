@@ -122,6 +122,14 @@ TIdentity TEntryHandle::Identity() const {
     return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
+ULONGLONG TEntryHandle::Size() const {
+    FILE_STANDARD_INFO standard{};
+    if (!Valid() ||
+        !GetFileInformationByHandleEx(FHandle.Get(), FileStandardInfo, &standard, sizeof standard))
+        return 0;
+    return static_cast<ULONGLONG>(standard.EndOfFile.QuadPart);
+}
+
 bool TEntryHandle::IsAt(const std::wstring& Expected) const {
     const std::wstring expected = WithoutTrailingBackslash(WithoutLongPrefix(Expected));
     return Valid() && !FFinalPath.empty() &&

@@ -48,6 +48,8 @@ public:
     DWORD Attributes() const { return FAttributes; }
     bool IsFolder() const { return (Attributes() & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     TIdentity Identity() const;
+    // A file's size in bytes (what its deletion frees, roughly); 0 when unknown.
+    ULONGLONG Size() const;
 
     bool IsReparsePoint() const { return (Attributes() & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
     // The system puts the handle where Expected says. Wine opens a Unix symbolic link's target

@@ -96,6 +96,16 @@ bool FindProcessByModule(const std::wstring& Name, TKernelHandle& Handle) {
     return false;
 }
 
+std::vector<DWORD> FindProcessIds(const std::wstring& Name) {
+    std::vector<DWORD> found;
+    for (DWORD id : ProcessIds()) {
+        TKernelHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, id));
+        if (process && ProcessNameMatches(ExecutableName(process.Get()), Name))
+            found.push_back(id);
+    }
+    return found;
+}
+
 bool FindProcessBySnapshot(const std::wstring& Name, TKernelHandle& Handle) {
     Handle.Reset();
     TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Finding the suite's running programs by the file name of their executable, and ending them
 //. Neither routine writes trace lines; the process step reports under its own name.
@@ -23,6 +24,10 @@
 // from this 32-bit program), the file part of the process image name. A process that cannot be
 // opened with full access is skipped. The list cannot be read: raises with the system's text.
 [[nodiscard]] bool FindProcessByModule(const std::wstring& Name, TKernelHandle& Handle);
+// The identifiers of every running process whose executable is named Name and that
+// FindProcess would find (opened with full access), in the system's order; none is opened
+// for longer than its look-up. What a preview of the process step reports.
+[[nodiscard]] std::vector<DWORD> FindProcessIds(const std::wstring& Name);
 // The snapshot walk of the platforms outside NT. True for a match even when opening the process
 // failed; Handle is then empty.
 [[nodiscard]] bool FindProcessBySnapshot(const std::wstring& Name, TKernelHandle& Handle);

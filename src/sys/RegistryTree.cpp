@@ -105,4 +105,15 @@ TTreeDeletion DeleteTree(HKEY Root, const std::wstring& Path) {
     return {DeleteOpenTree(key.Get()), L""};
 }
 
+std::wstring DeletionRefusal(HKEY Root, const std::wstring& Path) {
+    const std::wstring path = KeyPath(Path);
+    if (std::wstring reason = ProtectedKeyReason(Root, path); !reason.empty())
+        return reason;
+    TRegKey key;
+    if (RegOpenKeyExW(Root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, key.Put()) !=
+        ERROR_SUCCESS)
+        return L"";
+    return ProtectedOpenKeyReason(Root, path, key.Get());
+}
+
 } // namespace Registry

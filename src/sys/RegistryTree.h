@@ -34,4 +34,8 @@ struct TTreeDeletion {
 // the tree is still deleted.
 [[nodiscard]] TTreeDeletion DeleteTree(HKEY Root, const std::wstring& Path);
 
+// Why DeleteTree would refuse Path below Root, asking the registry guard the same questions
+// and changing nothing; empty when it would go ahead (or the key cannot be opened).
+std::wstring DeletionRefusal(HKEY Root, const std::wstring& Path);
+
 } // namespace Registry

@@ -2,10 +2,23 @@
 
 #include "core/Text.h"
 #include "logging/Logger.h"
+#include "sys/StdOut.h"
 #include "uninstall/steps/LockedFiles.h"
 
 #include <chrono>
 #include <thread>
+
+namespace {
+
+std::wstring Formatted(const std::wstring& Fmt, const TVarRecs& Args) {
+    try {
+        return Format(Fmt, Args);
+    } catch (const std::exception&) {
+        return Fmt;
+    }
+}
+
+} // namespace
 
 TUninstallEngine::TUninstallEngine(IUninstallView& View, HMODULE ScriptModule)
     : FView(View), FScriptModule(ScriptModule) {}
@@ -28,16 +41,29 @@ void TUninstallEngine::SetStatus(int Kind, const std::wstring& Text) {
 void TUninstallEngine::DoError(const std::wstring& Text) {
     GetLogger().Write(this, L"DoError(%s)", {Text}, ttInformation);
     FView.AddErrorLine(Text);
+    if (FPreview)
+        Report(L"Error: " + Text);
 }
 
 void TUninstallEngine::DoErrorFmt(const std::wstring& Fmt, const TVarRecs& Args) {
-    std::wstring text;
-    try {
-        text = Format(Fmt, Args);
-    } catch (const std::exception&) {
-        text = Fmt;
-    }
-    DoError(text);
+    DoError(Formatted(Fmt, Args));
+}
+
+void TUninstallEngine::Report(const std::wstring& Text) {
+    GetLogger().Write(this, L"Preview: %s", {Text}, ttInformation);
+    StdOut::WriteLine(Text);
+}
+
+void TUninstallEngine::ReportFmt(const std::wstring& Fmt, const TVarRecs& Args) {
+    Report(Formatted(Fmt, Args));
+}
+
+// The one place where a preview keeps the locked list empty, whatever a step found in use.
+void TUninstallEngine::AddLockedFile(const std::wstring& Path) {
+    if (FPreview)
+        ReportFmt(L"\"%s\" is in use: it would be deleted at the next restart", {Path});
+    else
+        FLockedFiles.push_back(Path);
 }
 
 bool TUninstallEngine::OnDeveloperWorkstation(const std::wstring& Computer) const {

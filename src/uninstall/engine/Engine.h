@@ -33,9 +33,14 @@ public:
     // Shows Text in status line 1 (emptying line 2) or line 2, traces it, pumps messages and
     // pauses for FDelay.
     void SetStatus(int Kind, const std::wstring& Text);
+    // An error line; a preview reports it too, as "Error: <text>".
     void DoError(const std::wstring& Text);
     // A format that does not fit Args is shown as it stands.
     void DoErrorFmt(const std::wstring& Fmt, const TVarRecs& Args);
+    // A line of the preview: traced as "Preview: <text>" and written to standard output.
+    void Report(const std::wstring& Text);
+    // A format that does not fit Args is reported as it stands.
+    void ReportFmt(const std::wstring& Fmt, const TVarRecs& Args);
 
     uint32_t Delay() const { return FDelay; }
     const std::vector<std::wstring>& LockedFiles() const { return FLockedFiles; }
@@ -63,8 +68,8 @@ public:
     void DeleteLockedFiles();
 
     // What the steps share. A path that could not be deleted goes to the locked list, which
-    // DeleteLockedFiles schedules after the run.
-    void AddLockedFile(const std::wstring& Path) { FLockedFiles.push_back(Path); }
+    // DeleteLockedFiles schedules after the run; a preview reports it instead.
+    void AddLockedFile(const std::wstring& Path);
     // On the developers' own machine (named Computer) nothing is deleted or removed.
     bool OnDeveloperWorkstation(const std::wstring& Computer) const;
     // Tests name the computer they run on to see that.

@@ -66,7 +66,8 @@ std::wstring Quoted(const std::wstring& Text) {
     return L"\"" + TString::Replace(Text, L"\"", L"\"\"", rfReplaceAll) + L"\"";
 }
 
-// One ComObject step, with the system folder read at its start.
+// One ComObject step, with the system folder read at its start. Each form finds what it would
+// unregister, then acts on it or, in a preview, reports it.
 class TComObjectStep {
 public:
     explicit TComObjectStep(TUninstallEngine& Engine)
@@ -152,6 +153,10 @@ void TComObjectStep::UnregisterDll(const std::wstring& File) {
         Trace(L"  ==> not unregistred", {});
         return;
     }
+    if (FEngine.Preview()) {
+        FEngine.ReportFmt(L"COM server \"%s\" would be unregistered", {File});
+        return;
+    }
     Trace(L"  loading \"%s\"...", {File});
     DWORD error = ERROR_SUCCESS;
     TModuleHandle server = ComServer::Load(File, error);
@@ -179,6 +184,11 @@ void TComObjectStep::UnregisterProgID(const std::wstring& ProgID) {
     // The ProgID goes only together with the class it names.
     if (clsid.empty())
         return;
+    if (FEngine.Preview()) {
+        ReportKeyTree(FEngine, HKEY_CLASSES_ROOT, L"CLSID\\" + clsid, L"CLSID\\" + clsid);
+        ReportKeyTree(FEngine, HKEY_CLASSES_ROOT, ProgID, ProgID);
+        return;
+    }
     DeleteClassKey(L"CLSID\\" + clsid);
     DeleteClassKey(ProgID);
 }
@@ -201,6 +211,10 @@ void TComObjectStep::RegasmUnregister(const std::wstring& File) {
     }
     const std::wstring command =
         ProgramForCommand(RegasmTool()) + L" " + Quoted(path) + L" /unregister /silent";
+    if (FEngine.Preview()) {
+        FEngine.ReportFmt(L"Command \"%s\" would be run", {command});
+        return;
+    }
     int rc = TComputer::LaunchAndWait(command, INFINITE, SW_HIDE);
     Trace(L"Cmd=\"%s\"; rc=%d", {command, rc});
 }

@@ -8,6 +8,7 @@
 #include "sys/Procs.h"
 #include "sys/ProtectedFolders.h"
 #include "uninstall/steps/DeleteDirectory.h"
+#include "uninstall/steps/TreePreview.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/Mask.h"
 #include "uninstall/script/ScriptAssert.h"
@@ -16,12 +17,15 @@
 namespace {
 
 // The search of a File step: matching files are deleted, those that cannot be go to the
-// locked list. Every folder and file is opened without following links and checked on that
-// handle before it is searched or deleted through it.
+// locked list; or, in a preview, reported. Every folder and file is opened without following
+// links and checked on that handle before it is searched or deleted through it.
 class TFileSearch {
 public:
-    TFileSearch(TUninstallEngine& Engine, const std::wstring& MaskText)
-        : FEngine(Engine), FMask(MaskText), FMaskText(MaskText) {}
+    // What becomes of a matching file, spelled Full and opened as Opened.
+    using TAction = void (TFileSearch::*)(const std::wstring& Full, const std::wstring& Opened);
+
+    TFileSearch(TUninstallEngine& Engine, const std::wstring& MaskText, TAction Action)
+        : FEngine(Engine), FMask(MaskText), FMaskText(MaskText), FAction(Action) {}
 
     // Folder as the script spells it; Opened is it, checked to be no link.
     void Search(const std::wstring& Folder, const FileSystem::TEntryHandle& Opened,
@@ -38,7 +42,7 @@ public:
                 if (folder.IsPlain(base + entry.Name))
                     Search(P + entry.Name, folder, Recursive);
             } else if (FMask.Matches(entry.Name)) {
-                DeleteMatchingFile(P + entry.Name, base + entry.Name);
+                (this->*FAction)(P + entry.Name, base + entry.Name);
             } else {
                 GetLogger().Write(&FEngine, L"File \"%s\" does not match mask", {entry.Name},
                                   ttInformation);
@@ -46,7 +50,31 @@ public:
         });
     }
 
-private:
+    // What a preview counts: the files the search would delete and their size.
+    void Summary(const std::wstring& Folder) const {
+        FEngine.ReportFmt(L"Files \"%s%s\": %u files (%u bytes) would be deleted",
+                          {Folder, FMaskText, FFiles, FBytes});
+    }
+
+    void ReportMatchingFile(const std::wstring& Full, const std::wstring& Opened) {
+        if (FEngine.OnDeveloperWorkstation(ComputerName())) {
+            FEngine.ReportFmt(L"File \"%s\" is left alone (developer workstation)", {Full});
+            return;
+        }
+        FileSystem::TEntryHandle file(Opened, false);
+        if (!file.Valid()) {
+            FEngine.ReportFmt(L"\"%s\" cannot be opened: it would be deleted at the next restart",
+                              {Full});
+        } else if (!file.IsPlain(Opened) && !file.IsLinkItself(Opened)) {
+            FEngine.ReportFmt(L"Link \"%s\" would be left in place (%s)",
+                              {Full, L"the link cannot be removed without touching its target"});
+        } else {
+            ++FFiles;
+            FBytes += file.Size();
+            FEngine.ReportFmt(L"File \"%s\" would be deleted (%u bytes)", {Full, file.Size()});
+        }
+    }
+
     void DeleteMatchingFile(const std::wstring& Full, const std::wstring& Opened) {
         if (FEngine.OnDeveloperWorkstation(ComputerName()))
             return;
@@ -64,10 +92,27 @@ private:
             FEngine.AddLockedFile(Full);
     }
 
+private:
     TUninstallEngine& FEngine;
     const TMask FMask;
     const std::wstring FMaskText;
+    const TAction FAction;
+    unsigned long long FFiles = 0;
+    unsigned long long FBytes = 0;
 };
+
+// Why a Folder step leaves its folder alone before any guard is asked; empty when it goes on.
+std::wstring FolderLeftReason(const TUninstallEngine& Engine, const std::wstring& Path,
+                              bool LocalOnly) {
+    UINT driveType = FileSystem::DriveType(Path.substr(0, 1) + L":\\");
+    if (Engine.OnDeveloperWorkstation(TComputer::GetComputerName()))
+        return L"developer workstation";
+    if (LocalOnly && driveType != DRIVE_FIXED)
+        return L"LocalOnly, and not on a local fixed drive";
+    if (!FileSystem::FolderExists(Path))
+        return L"not found";
+    return L"";
+}
 
 } // namespace
 
@@ -80,21 +125,24 @@ void TUninstallEngine::UninstallFolder(const TXmlNode& Node) {
         std::wstring exclude = ScriptAttr::OptionalText(Node, L"Exclude", L"");
         bool localOnly = ScriptAttr::OptionalValueBool(Node, L"LocalOnly");
         SetStatus(2, L"  " + path);
-        UINT driveType = FileSystem::DriveType(path.substr(0, 1) + L":\\");
-        std::wstring computer = TComputer::GetComputerName();
-        if (OnDeveloperWorkstation(computer) || (localOnly && driveType != DRIVE_FIXED) ||
-            !FileSystem::FolderExists(path))
+        if (std::wstring left = FolderLeftReason(*this, path, localOnly); !left.empty()) {
+            if (Preview())
+                ReportFmt(L"Folder \"%s\" is left alone (%s)", {path, left});
             return;
+        }
         // A script or a variable must never make the step delete a root or a system folder,
         // under any spelling.
         if (std::wstring reason = ProtectedFolderReason(path); !reason.empty()) {
             DoErrorFmt(L"Folder \"%s\" is not deleted (%s)", {path, reason});
             return;
         }
-        DeleteDirectory(*this, path, exclude);
+        if (Preview())
+            PreviewDirectory(*this, path, exclude);
+        else
+            DeleteDirectory(*this, path, exclude);
     } catch (const std::exception& e) {
         GetLogger().Write(this, ExceptionMessage(e), ttInformation);
-        FLockedFiles.push_back(path);
+        AddLockedFile(path);
     }
 }
 
@@ -118,8 +166,16 @@ void TUninstallEngine::UninstallFile(const TXmlNode& Node) {
             return;
         }
         FileSystem::TEntryHandle folder(path, false);
-        if (folder.IsPlain(FileSystem::ResolvedSpelling(path)))
-            TFileSearch(*this, maskText).Search(path, folder, recursive);
+        if (!folder.IsPlain(FileSystem::ResolvedSpelling(path)))
+            return;
+        if (Preview()) {
+            TFileSearch search(*this, maskText, &TFileSearch::ReportMatchingFile);
+            search.Search(path, folder, recursive);
+            search.Summary(path);
+        } else {
+            TFileSearch(*this, maskText, &TFileSearch::DeleteMatchingFile)
+                .Search(path, folder, recursive);
+        }
     } catch (const std::exception& e) {
         DoErrorFmt(L"Uninstall folder \"%s\" failed (%s)", {path, ExceptionMessage(e)});
     }

@@ -8,6 +8,14 @@ void ShowKeyRefusal(TUninstallEngine& Engine, const std::wstring& Shown,
     Engine.DoErrorFmt(L"Registry key \"%s\" is not deleted (%s)", {Shown, Reason});
 }
 
+void ReportKeyTree(TUninstallEngine& Engine, HKEY Root, const std::wstring& Path,
+                   const std::wstring& Shown) {
+    if (std::wstring refusal = Registry::DeletionRefusal(Root, Path); !refusal.empty())
+        ShowKeyRefusal(Engine, Shown, refusal);
+    else
+        Engine.ReportFmt(L"Registry key \"%s\" would be deleted", {Shown});
+}
+
 TStepKeyDeletion DeleteKeyTree(TUninstallEngine& Engine, HKEY Root, const std::wstring& Path,
                                const std::wstring& Shown) {
     Registry::TTreeDeletion deletion = Registry::DeleteTree(Root, Path);

@@ -21,3 +21,8 @@ struct TStepKeyDeletion {
 // is shown at once, naming the key as Shown, and leaves Deleted false and Error empty.
 TStepKeyDeletion DeleteKeyTree(TUninstallEngine& Engine, HKEY Root, const std::wstring& Path,
                                const std::wstring& Shown);
+
+// What DeleteKeyTree would do, changing nothing: the key reported as one that would be
+// deleted, or the guard's refusal shown as DeleteKeyTree shows it.
+void ReportKeyTree(TUninstallEngine& Engine, HKEY Root, const std::wstring& Path,
+                   const std::wstring& Shown);

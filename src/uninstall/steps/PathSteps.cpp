@@ -33,6 +33,14 @@ std::wstring WithoutFolder(std::wstring SearchPath, const std::wstring& Folder) 
     return kept;
 }
 
+// Whether the search path names Folder, compared as WithoutFolder compares.
+bool HoldsFolder(std::wstring SearchPath, const std::wstring& Folder) {
+    while (!SearchPath.empty())
+        if (SameTextAscii(Trim(TString::Fetch(SearchPath, L';')), Folder))
+            return true;
+    return false;
+}
+
 } // namespace
 
 void TUninstallEngine::UninstallPath(const TXmlNode& Node) {
@@ -48,7 +56,15 @@ void TUninstallEngine::UninstallPath(const TXmlNode& Node) {
             throw Exception(Format(L"Registry value \"%s\" not found", {PathValue}));
         // Read whole: a value that cannot be read back unchanged is left as it is.
         const std::wstring searchPath = Registry::ReadWholeString(key.Get(), PathValue);
-        Registry::WriteExpandString(key.Get(), PathValue, WithoutFolder(searchPath, name));
+        const std::wstring changed = WithoutFolder(searchPath, name);
+        if (Preview()) {
+            ReportFmt(HoldsFolder(searchPath, name)
+                          ? L"Search path: \"%s\" would be taken out; it would read \"%s\""
+                          : L"Search path: \"%s\" is not in it; it would read \"%s\"",
+                      {name, changed});
+            return;
+        }
+        Registry::WriteExpandString(key.Get(), PathValue, changed);
         // Running programs learn the new path as they would after an installer's change.
         SettingChange::BroadcastEnvironment();
     } catch (const std::exception& e) {

@@ -35,6 +35,17 @@ void EndProcesses(const std::wstring& Name) {
     }
 }
 
+// What ending the processes of Name would take.
+void ReportProcesses(TUninstallEngine& Engine, const std::wstring& Name) {
+    std::wstring ids;
+    for (DWORD id : FindProcessIds(Name))
+        ids += (ids.empty() ? L"" : L", ") + std::to_wstring(id);
+    if (ids.empty())
+        Engine.ReportFmt(L"Process \"%s\": none running", {Name});
+    else
+        Engine.ReportFmt(L"Process \"%s\" would be ended (process ids %s)", {Name, ids});
+}
+
 } // namespace
 
 void TUninstallEngine::UninstallProcess(const TXmlNode& Node) {
@@ -43,7 +54,10 @@ void TUninstallEngine::UninstallProcess(const TXmlNode& Node) {
     try {
         std::wstring name = ScriptAttr::RequiredText(Node, L"Name");
         SetStatus(2, L"  " + name);
-        EndProcesses(name);
+        if (Preview())
+            ReportProcesses(*this, name);
+        else
+            EndProcesses(name);
     } catch (const std::exception& e) {
         DoErrorFmt(L"Uninstall Process failed (%s)", {ExceptionMessage(e)});
     }

@@ -49,13 +49,20 @@ void TUninstallEngine::UninstallProfiles(const TXmlNode& Group) {
             }
             profiles = Registry::SubKeyNames(key.Get());
         }
+        std::vector<std::wstring> matching;
         for (const auto& profile : profiles) {
-            if (!expression.Found(profile)) {
+            if (expression.Found(profile))
+                matching.push_back(keyPath + L"\\" + profile);
+            else
                 GetLogger().Write(this, L"profile name \"%s\" does not match \"%s\"",
                                   {profile, expr}, ttInformation);
-                continue;
-            }
-            const std::wstring path = keyPath + L"\\" + profile;
+        }
+        if (Preview()) {
+            for (const auto& path : matching)
+                ReportKeyTree(*this, root, path, path);
+            return;
+        }
+        for (const auto& path : matching) {
             // A profile that stays is said; one that went is not traced.
             TStepKeyDeletion deletion = DeleteKeyTree(*this, root, path, path);
             if (!deletion.Error.empty())

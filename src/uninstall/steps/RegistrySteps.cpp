@@ -52,11 +52,20 @@ void TUninstallEngine::UninstallRegistryKey(const TXmlNode& Node) {
             ShowKeyRefusal(*this, text, reason);
             return;
         }
-        if (!Registry::KeyExists(root, path)) {
+        const bool exists = Registry::KeyExists(root, path);
+        if (!exists)
             GetLogger().Write(this, L"  key \"%s\" not found", {text}, ttInformation);
+        const bool developer = OnDeveloperWorkstation(TComputer::GetComputerName());
+        if (Preview()) {
+            if (!exists)
+                ReportFmt(L"Registry key \"%s\" not found", {text});
+            else if (developer)
+                ReportFmt(L"Registry key \"%s\" is left alone (developer workstation)", {text});
+            else
+                ReportKeyTree(*this, root, path, text);
             return;
         }
-        if (OnDeveloperWorkstation(TComputer::GetComputerName()))
+        if (!exists || developer)
             return;
         TStepKeyDeletion deletion = DeleteKeyTree(*this, root, path, text);
         if (!deletion.Error.empty())
@@ -85,6 +94,13 @@ void TUninstallEngine::UninstallAppPathValue(const TXmlNode& Node) {
     for (const auto& name : entries)
         if (EntryMatches(AppPathsKey + L"\\" + name, mask))
             noted.push_back(AppPathsKey + L"\\" + name);
+    if (Preview()) {
+        if (noted.empty())
+            ReportFmt(L"App Paths: no entry matches \"%s\"", {maskText});
+        for (const auto& path : noted)
+            ReportKeyTree(*this, HKEY_LOCAL_MACHINE, path, path);
+        return;
+    }
     for (const auto& path : noted) {
         TStepKeyDeletion deletion = DeleteKeyTree(*this, HKEY_LOCAL_MACHINE, path, path);
         if (deletion.Deleted)

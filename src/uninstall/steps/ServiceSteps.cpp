@@ -93,6 +93,34 @@ void RunRemovalCommand(TUninstallEngine& Engine, const std::wstring& ImagePath,
     GetLogger().Write(&Engine, L"  rc=0", ttInformation);
 }
 
+// What the step would do with the service Name whose key Key is there: stop it, run its
+// removal command, delete its key.
+void ReportService(TUninstallEngine& Engine, const std::wstring& Name, const std::wstring& Key,
+                   const std::wstring& ImagePath, const TXmlNode& Node) {
+    TServiceManager manager;
+    manager.SetMachineName(TComputer::GetComputerName());
+    manager.SetServiceName(Name);
+    if (!manager.Open(StopManagerAccess, SERVICE_QUERY_STATUS))
+        Engine.ReportFmt(L"Service \"%s\" is unknown to the service manager", {Name});
+    else if (manager.State() == SERVICE_RUNNING)
+        Engine.ReportFmt(L"Service \"%s\" would be stopped", {Name});
+    else
+        Engine.ReportFmt(L"Service \"%s\" is not running", {Name});
+    if (Engine.OnDeveloperWorkstation(ComputerName()))
+        Engine.ReportFmt(L"Service \"%s\" would not be removed by its program (%s)",
+                         {Name, L"developer workstation"});
+    else
+        Engine.ReportFmt(
+            L"Service \"%s\" would be removed with \"%s\"",
+            {Name,
+             RemovalCommand(ImagePath, ScriptAttr::RequiredText(Node, L"Param")).CommandLine});
+    const std::wstring shown = L"HKLM\\" + Key;
+    if (std::wstring refusal = Registry::DeletionRefusal(HKEY_LOCAL_MACHINE, Key); !refusal.empty())
+        Engine.ReportFmt(L"Registry key \"%s\" would not be deleted (%s)", {shown, refusal});
+    else
+        Engine.ReportFmt(L"Registry key \"%s\" would be deleted", {shown});
+}
+
 } // namespace
 
 void TUninstallEngine::UninstallService(const TXmlNode& Node) {
@@ -102,8 +130,16 @@ void TUninstallEngine::UninstallService(const TXmlNode& Node) {
         std::wstring name = ScriptAttr::RequiredText(Node, L"Name");
         SetStatus(2, L"  " + name);
         const std::wstring key = ServicesKey + name;
-        if (Registry::KeyExists(HKEY_LOCAL_MACHINE, key)) {
-            std::wstring imagePath = ReadImagePath(key);
+        const bool exists = Registry::KeyExists(HKEY_LOCAL_MACHINE, key);
+        const std::wstring imagePath = exists ? ReadImagePath(key) : L"";
+        if (Preview()) {
+            if (exists)
+                ReportService(*this, name, key, imagePath, Node);
+            else
+                ReportFmt(L"Service \"%s\" not found", {name});
+            return;
+        }
+        if (exists) {
             StopService(*this, name);
             if (!OnDeveloperWorkstation(ComputerName()))
                 RunRemovalCommand(*this, imagePath, ScriptAttr::RequiredText(Node, L"Param"));

@@ -20,6 +20,10 @@ void TUninstallEngine::UninstallShare(const TXmlNode& Node) {
         std::wstring name = ScriptAttr::RequiredText(Node, L"Name");
         std::wstring command = Format(L"NET SHARE %s /DELETE", {name});
         SetStatus(2, L"    " + name);
+        if (Preview()) {
+            ReportFmt(L"Share \"%s\" would be deleted with \"%s\"", {name, command});
+            return;
+        }
         // 2: there is no such share, which is what the step wants.
         int rc = LaunchAndWait(command, ShareTimeout, SW_HIDE, false, L"", ResolveProgram(command));
         if (rc != 0 && rc != 2)
@@ -33,6 +37,10 @@ void TUninstallEngine::UninstallShare(const TXmlNode& Node) {
 void TUninstallEngine::ExecuteCommand(const TXmlNode& Node) {
     SetStatus(1, L"Executing command...");
     std::wstring text = Node.Text();
+    if (Preview()) {
+        ReportFmt(L"Command \"%s\" would be run", {text});
+        return;
+    }
     int rc = TComputer::LaunchAndWait(text, INFINITE, SW_HIDE, L"", ResolveProgram(text));
     GetLogger().Write(this, L"Cmd=\"%s\"; rc=%d", {text, rc}, ttInformation);
 }

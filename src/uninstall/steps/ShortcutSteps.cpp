@@ -28,11 +28,17 @@ bool IsShortcutFile(const std::wstring& Name) {
 }
 
 // The search of a Shortcut step. As in the File step, every folder and file is opened without
-// following links and checked on that handle before it is searched or deleted through it.
+// following links and checked on that handle before it is searched or deleted through it; a
+// preview reports the matching shortcuts instead.
 class TShortcutSearch {
 public:
-    TShortcutSearch(TUninstallEngine& Engine, const std::wstring& MaskText, bool Recursive)
-        : FEngine(Engine), FMask(MaskText), FRecursive(Recursive) {}
+    // What becomes of a matching shortcut, spelled Full and opened as Opened.
+    using TAction = void (TShortcutSearch::*)(const std::wstring& Full, const std::wstring& Opened,
+                                              const std::wstring& Name);
+
+    TShortcutSearch(TUninstallEngine& Engine, const std::wstring& MaskText, bool Recursive,
+                    TAction Action)
+        : FEngine(Engine), FMask(MaskText), FRecursive(Recursive), FAction(Action) {}
 
     // Folder as the script spells it; Opened is it, checked to be no link.
     void Search(const std::wstring& Folder, const FileSystem::TEntryHandle& Opened) {
@@ -69,6 +75,7 @@ private:
             return false;
         }
         Trace(L"    check %s", {link.Target});
+        FTarget = link.Target;
         if (FMask.Matches(link.Target))
             return true;
         Trace(L"    check %s", {link.Arguments});
@@ -76,8 +83,26 @@ private:
     }
 
     void Check(const std::wstring& Full, const std::wstring& Opened, const std::wstring& Name) {
-        if (!Matches(Full, Opened, Name))
-            return;
+        if (Matches(Full, Opened, Name))
+            (this->*FAction)(Full, Opened, Name);
+    }
+
+public:
+    void ReportShortcut(const std::wstring& Full, const std::wstring& Opened, const std::wstring&) {
+        FileSystem::TEntryHandle file(Opened, false);
+        if (!file.Valid())
+            FEngine.ReportFmt(L"\"%s\" cannot be opened: it would be deleted at the next restart",
+                              {Full});
+        else if (!file.IsPlain(Opened) && !file.IsLinkItself(Opened))
+            FEngine.ReportFmt(L"Link \"%s\" would be left in place (%s)",
+                              {Full, L"the link cannot be removed without touching its target"});
+        else
+            FEngine.ReportFmt(L"Shortcut \"%s\" would be deleted (it points to \"%s\")",
+                              {Full, FTarget});
+    }
+
+    void DeleteShortcut(const std::wstring& Full, const std::wstring& Opened,
+                        const std::wstring& Name) {
         FileSystem::TEntryHandle file(Opened, true);
         if (file.Valid() && !file.IsPlain(Opened) && !file.IsLinkItself(Opened)) {
             FEngine.DoErrorFmt(L"Link \"%s\" is not deleted (%s)",
@@ -93,9 +118,13 @@ private:
         Trace(L"    file \"%s\" deleted", {Name});
     }
 
+private:
     TUninstallEngine& FEngine;
     const TMask FMask;
     const bool FRecursive;
+    const TAction FAction;
+    // The target of the shortcut read last, for the preview's line.
+    std::wstring FTarget;
 };
 
 } // namespace
@@ -110,7 +139,9 @@ void TUninstallEngine::UninstallShortcut(const TXmlNode& Node) {
         bool recursive = ScriptAttr::WordBool(ScriptAttr::RequiredText(Node, L"Recursive"));
         GetLogger().Write(this, L"Path=\"%s\"", {path}, ttInformation);
         GetLogger().Write(this, L"Mask=\"%s\"", {mask}, ttInformation);
-        TShortcutSearch search(*this, mask, recursive);
+        TShortcutSearch search(*this, mask, recursive,
+                               Preview() ? &TShortcutSearch::ReportShortcut
+                                         : &TShortcutSearch::DeleteShortcut);
         // An empty or relative path would search the current folder or drive.
         if (std::wstring reason = PathFormReason(path); !reason.empty())
             throw Exception(reason);

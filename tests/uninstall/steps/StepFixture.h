@@ -23,6 +23,7 @@ protected:
         Engine = std::make_unique<TUninstallEngine>(View, Module->Handle());
         if (!Workstation.empty())
             Engine->SetDeveloperWorkstation(Workstation);
+        Engine->SetPreview(Preview);
         Engine->LoadXml();
         Engine->RunScript();
     }
@@ -58,6 +59,8 @@ protected:
     test::TTraceRecorder Trace;
     test::TRecordingView View;
     std::wstring Workstation;
+    // The run only reports what it would do.
+    bool Preview = false;
     std::unique_ptr<test::TScriptModule> Module;
     std::unique_ptr<TUninstallEngine> Engine;
 };

@@ -6,6 +6,7 @@
 #   top\lnk -> top-target\keep.txt                      a Folder step whose path is the link
 #   files\sub\f.txt and files\lnk -> files-target\f.txt a recursive File step over the tree
 #   shortcuts\lnk -> shortcuts-target                  a Shortcut step over a linked folder
+#   preview\sub\f.txt and preview\lnk -> preview-target  a preview over a tree with a link
 set -e
 : "${WINEPREFIX:?the links go into the test run's Wine prefix}"
 d="$WINEPREFIX/drive_c/link-fixture"
@@ -22,3 +23,8 @@ ln -s ../files-target "$d/files/lnk"
 # shortcuts\lnk -> shortcuts-target, where the Shortcut step test writes a matching link
 mkdir -p "$d/shortcuts" "$d/shortcuts-target"
 ln -s ../shortcuts-target "$d/shortcuts/lnk"
+# preview\sub\f.txt and preview\lnk -> preview-target\keep.txt: a preview over a tree with a link
+mkdir -p "$d/preview/sub" "$d/preview-target"
+echo x > "$d/preview/sub/f.txt"
+echo keep > "$d/preview-target/keep.txt"
+ln -s ../preview-target "$d/preview/lnk"
