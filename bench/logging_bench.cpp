@@ -1,11 +1,16 @@
 // What one Write costs the thread that calls it: in asynchronous mode, in synchronous mode to
-// the text file, and a bare WriteFile of the same bytes. Then four threads write 10,000
-// entries each in asynchronous mode, and the file must hold every line, each thread's lines in
-// the order they were written.
+// the text file, and a bare WriteFile of the same bytes; then the debug-output channel (the
+// debug monitor appender) against bare OutputDebugStringW calls with the same lines. Then four
+// threads write 10,000 entries each in asynchronous mode, and the file must hold every line,
+// each thread's lines in the order they were written.
 //   logging_bench FOLDER    writes its files into FOLDER; exits 1 when a line is missing or out
 //                           of order
+// A window program, as the uninstaller is: the debug monitor appender echoes every line to the
+// standard output of a console program, which the uninstaller never does.
 #include "core/Text.h"
 #include "logging/Logger.h"
+#include "logging/appenders/NorvaFormater.h"
+#include "logging/base/NxLogAppender.h"
 
 #include <chrono>
 #include <cstdio>
@@ -18,6 +23,17 @@
 namespace {
 
 using TClock = std::chrono::steady_clock;
+
+// Keeps the line the debug monitor appender sends, formatted as it formats it, so that the bare
+// calls send the same text.
+class TLineCatcher : public TNxLogAppender {
+public:
+    std::wstring ClassName() const override { return L"TLineCatcher"; }
+    void append(TNxLoggerMessage& aEvent) override {
+        Line = TNorvaFormater(GetLogger().DbMon()).formatMessage(aEvent);
+    }
+    std::wstring Line;
+};
 
 constexpr int Entries = 20000;
 const std::wstring Text = L"  deleting path : C:\\Program Files (x86)\\Talveno\\LP\\bin\\x.dll";
@@ -42,6 +58,36 @@ double MeasureWrites(bool async, const std::wstring& folder) {
         logger.Write(TSenderText{L"TBench"}, Text, ttInformation);
     auto spent = TClock::now() - start;
     logger.SetASync(false);
+    return std::chrono::duration<double, std::micro>(spent).count() / Entries;
+}
+
+// Microseconds per Write with only the debug monitor appender on, no monitor listening (as on
+// a user's machine); the line it sends is kept for the bare calls.
+double MeasureDbMon(std::wstring& Line) {
+    {
+        TLineCatcher catcher;
+        TNvLogger::Reset();
+        GetLogger().DbMon().SetActive(true);
+        GetLogger().addAppender(&catcher);
+        GetLogger().Write(TSenderText{L"TBench"}, Text, ttInformation);
+        Line = catcher.Line;
+        TNvLogger::Reset();
+    }
+    TNvLogger& logger = GetLogger();
+    logger.DbMon().SetActive(true);
+    auto start = TClock::now();
+    for (int i = 0; i < Entries; ++i)
+        logger.Write(TSenderText{L"TBench"}, Text, ttInformation);
+    auto spent = TClock::now() - start;
+    TNvLogger::Reset();
+    return std::chrono::duration<double, std::micro>(spent).count() / Entries;
+}
+
+double MeasureOutputDebugString(const std::wstring& Line) {
+    auto start = TClock::now();
+    for (int i = 0; i < Entries; ++i)
+        OutputDebugStringW(Line.c_str());
+    auto spent = TClock::now() - start;
     return std::chrono::duration<double, std::micro>(spent).count() / Entries;
 }
 
@@ -117,10 +163,10 @@ bool FourThreads(const std::wstring& folder) {
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv) {
-    if (argc < 2)
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    if (__argc < 2)
         return 2;
-    std::wstring folder = IncludeTrailingBackslash(argv[1]);
+    std::wstring folder = IncludeTrailingBackslash(__wargv[1]);
     std::wstring sync = folder + L"sync\\", async = folder + L"async\\", raw = folder + L"raw\\",
                  threads = folder + L"threads\\";
     // Files of an earlier run would be appended to.
@@ -134,9 +180,22 @@ int wmain(int argc, wchar_t** argv) {
             while (FindNextFileW(find.Get(), &data));
     }
     std::printf("one Write, %d entries, microseconds from the caller's view:\n", Entries);
-    std::printf("  asynchronous mode       %8.2f\n", MeasureWrites(true, async));
-    std::printf("  synchronous, text file  %8.2f\n", MeasureWrites(false, sync));
-    std::printf("  WriteFile of the line   %8.2f\n", MeasureWriteFile(raw));
+    const double async_us = MeasureWrites(true, async), sync_us = MeasureWrites(false, sync),
+                 raw_us = MeasureWriteFile(raw);
+    std::printf("  asynchronous mode       %8.2f\n", async_us);
+    std::printf("  synchronous, text file  %8.2f\n", sync_us);
+    std::printf("  WriteFile of the line   %8.2f\n", raw_us);
+    std::wstring line;
+    const double dbmon_us = MeasureDbMon(line), ods_us = MeasureOutputDebugString(line);
+    std::printf("  debug monitor appender  %8.2f\n", dbmon_us);
+    std::printf("  OutputDebugStringW      %8.2f  (the same %zu-character line)\n", ods_us,
+                line.size());
+    std::printf("lines per second: asynchronous %.0f, synchronous %.0f, WriteFile %.0f, debug "
+                "monitor appender %.0f, OutputDebugStringW %.0f\n",
+                1e6 / async_us, 1e6 / sync_us, 1e6 / raw_us, 1e6 / dbmon_us, 1e6 / ods_us);
+    std::printf("ratio asynchronous / WriteFile: %.2f\n", async_us / raw_us);
+    std::printf("ratio synchronous / WriteFile: %.2f\n", sync_us / raw_us);
+    std::printf("ratio debug monitor appender / OutputDebugStringW: %.2f\n", dbmon_us / ods_us);
     bool ok = FourThreads(threads);
     std::puts(ok ? "every line present, each thread's lines in order" : "FAILED");
     return ok ? 0 : 1;
