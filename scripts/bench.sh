@@ -12,7 +12,7 @@ build_project uninstall script_bench process_helper service_helper procs_child c
   make_link command_standin regasm_standin
 start_private_prefix uninstall-bench
 cd "$build/bench"
-wine tree_delete_bench.exe 2>trace.log
+wine tree_delete_bench.exe 'B:\bench\tree_delete_uninstall.exe' 2>trace.log
 out='C:\users\Public\bench'
 wine cmd /c mkdir "$out" >/dev/null 2>&1 || true
 wine logging_bench.exe "$out"

@@ -10,7 +10,8 @@
 
 namespace {
 
-// The run as the window's "Uninstall" does it; true when files wait for the restart.
+// The run as the window's "Uninstall" does it; true when files wait for the restart. A locked
+// list of which nothing could be scheduled (a protected folder) needs no restart.
 bool Uninstall(TUninstallEngine& Engine) {
     Engine.LoadXml();
     Engine.RunScript();
@@ -20,8 +21,7 @@ bool Uninstall(TUninstallEngine& Engine) {
     if (Engine.Preview() || Engine.LockedFiles().empty())
         return false;
     Engine.SetStatus(2, L"The computer must be restarted to complete the uninstallation.");
-    Engine.DeleteLockedFiles();
-    return true;
+    return Engine.DeleteLockedFiles() > 0;
 }
 
 } // namespace

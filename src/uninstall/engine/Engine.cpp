@@ -70,6 +70,6 @@ bool TUninstallEngine::OnDeveloperWorkstation(const std::wstring& Computer) cons
     return SameTextAscii(Computer, FDeveloperWorkstation);
 }
 
-void TUninstallEngine::DeleteLockedFiles() {
-    ::DeleteLockedFiles(this, FLockedFiles);
+size_t TUninstallEngine::DeleteLockedFiles() {
+    return ::DeleteLockedFiles(this, FLockedFiles);
 }

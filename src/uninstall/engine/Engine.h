@@ -65,7 +65,8 @@ public:
     virtual void UninstallProfiles(const TXmlNode& Group);
 
     // After the run: schedules what could not be deleted for deletion at the next restart.
-    void DeleteLockedFiles();
+    // Returns how many paths the system took; none means no restart is needed.
+    size_t DeleteLockedFiles();
 
     // What the steps share. A path that could not be deleted goes to the locked list, which
     // DeleteLockedFiles schedules after the run; a preview reports it instead.

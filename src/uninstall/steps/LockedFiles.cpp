@@ -24,24 +24,26 @@ std::wstring FolderOf(const std::wstring& path) {
     return slash <= 2 ? path.substr(0, slash + 1) : path.substr(0, slash);
 }
 
-void Schedule(const TObject* Sender, const std::wstring& path) {
+// True when the system took the path for the restart.
+bool Schedule(const TObject* Sender, const std::wstring& path) {
     if (IsProtectedFolder(path)) {
         GetLogger().Write(Sender, L"..%s is protected, not scheduled", {path}, ttInformation);
-        return;
+        return false;
     }
     GetLogger().Write(Sender, L"..MoveFileEx(%s)", {path}, ttInformation);
     // What cannot be scheduled stays where it is; the user can do nothing more about it.
-    static_cast<void>(FileSystem::DeleteAtRestart(path));
+    return FileSystem::DeleteAtRestart(path) == 0;
 }
 
 } // namespace
 
-void DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>& FLockedFiles) {
+size_t DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>& FLockedFiles) {
+    size_t scheduled = 0;
     GetLogger().Write(Sender, L"DeleteLockedFiles (%d)", {static_cast<int>(FLockedFiles.size())},
                       ttInformation);
     std::set<std::wstring, TNoCaseLess> folders;
     for (const auto& entry : FLockedFiles) {
-        Schedule(Sender, entry);
+        scheduled += Schedule(Sender, entry);
         if (FileSystem::FolderExists(entry)) {
             folders.insert(entry);
         } else {
@@ -53,7 +55,7 @@ void DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>& F
     // The deeper folder sorts after its parent, so going backwards schedules it first.
     for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
         std::wstring d = *it;
-        Schedule(Sender, d);
+        scheduled += Schedule(Sender, d);
         while (d.size() > 3) {
             std::wstring parent = ParentFolder(d);
             // A root in another form ("\\?\C:\") is its own parent: the walk ends there.
@@ -61,7 +63,8 @@ void DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>& F
                 break;
             d = parent;
             if (d.size() > 3)
-                Schedule(Sender, d);
+                scheduled += Schedule(Sender, d);
         }
     }
+    return scheduled;
 }

@@ -7,4 +7,5 @@
 // Asks the system to delete every locked entry at the next restart, then the folders that
 // held them and their parents up to, not including, the drive root. Protected folders (the
 // desktop, the program files folder, ...) are never scheduled. Sender names the window.
-void DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>& FLockedFiles);
+// Returns how many paths the system took for the restart: none means no restart is needed.
+size_t DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>& FLockedFiles);

@@ -38,8 +38,9 @@ TEST(LockedFiles, ScheduledDeepestFirstUpToTheDriveRoot) {
 
     size_t before = test::PendingDeletions().size();
     TForm form;
-    DeleteLockedFiles(&form, {f, g});
+    const size_t scheduled = DeleteLockedFiles(&form, {f, g});
     auto added = NewSince(before);
+    EXPECT_EQ(scheduled, added.size()) << "the count tells whether a restart is needed";
 
     // The two files, then their folder once, then every parent below the drive root that is
     // no profile or system folder.
@@ -66,9 +67,21 @@ TEST(LockedFiles, ALockedShortcutNeverSchedulesTheDesktop) {
     std::wstring link = std::wstring(desktop) + L"\\" + test::UniqueName(L"x-") + L".lnk";
     size_t before = test::PendingDeletions().size();
     TForm form;
-    DeleteLockedFiles(&form, {link, L"C:\\f.dll"});
+    EXPECT_EQ(DeleteLockedFiles(&form, {link, L"C:\\f.dll"}), 2u);
     auto added = NewSince(before);
     EXPECT_EQ(added.size(), 2u) << "only the two files themselves";
+}
+
+// A locked list of protected folders alone schedules nothing, and says so: the run needs no
+// restart (a quiet run ends with 0, not 3010).
+TEST(LockedFiles, OnlyProtectedFoldersNeedNoRestart) {
+    wchar_t desktop[MAX_PATH], windows[MAX_PATH];
+    SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_COMMON_DESKTOPDIRECTORY, FALSE);
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    size_t before = test::PendingDeletions().size();
+    TForm form;
+    EXPECT_EQ(DeleteLockedFiles(&form, {std::wstring(desktop) + L"\\", windows}), 0u);
+    EXPECT_TRUE(NewSince(before).empty());
 }
 
 // A match of a File step that another program holds open stays, waits in the locked list, and
