@@ -104,3 +104,10 @@ bool TMask::Matches(const std::wstring& Text) const {
 bool MatchesMask(const std::wstring& Text, const std::wstring& Mask) {
     return TMask(Mask).Matches(Text);
 }
+
+bool MatchesAnyMask(const std::wstring& Text, const std::vector<std::wstring>& Masks) {
+    for (const auto& mask : Masks)
+        if (MatchesMask(Text, mask))
+            return true;
+    return false;
+}

@@ -39,3 +39,5 @@ private:
 
 // TMask(Mask).Matches(Text).
 bool MatchesMask(const std::wstring& Text, const std::wstring& Mask);
+// Text matches one of Masks (a step's exclusion list).
+bool MatchesAnyMask(const std::wstring& Text, const std::vector<std::wstring>& Masks);

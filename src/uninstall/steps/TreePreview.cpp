@@ -76,12 +76,7 @@ private:
         return false;
     }
 
-    bool Excluded(const std::wstring& P) const {
-        for (const auto& mask : FExclusions)
-            if (MatchesMask(P, mask))
-                return true;
-        return false;
-    }
+    bool Excluded(const std::wstring& P) const { return MatchesAnyMask(P, FExclusions); }
 
     TUninstallEngine& FEngine;
     std::vector<std::wstring> FExclusions;

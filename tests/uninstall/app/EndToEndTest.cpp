@@ -12,6 +12,7 @@
 #include "sys/ProcessLookup.h"
 #include "sys/ShortcutLink.h"
 #include "support/TestSupport.h"
+#include "InstalledProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -93,23 +94,6 @@ void Screenshot(const std::wstring& Name) {
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
 }
-
-// A copy of a built variant named uninstall.exe in a folder of its own, so that its trace file
-// lands there.
-class TInstalledProgram {
-public:
-    explicit TInstalledProgram(const std::wstring& Variant) {
-        Exe = Folder.Path() + L"uninstall.exe";
-        CopyFileW(test::VariantPath(Variant).c_str(), Exe.c_str(), FALSE);
-    }
-    std::wstring LogFile() const {
-        WIN32_FIND_DATAW data;
-        TFindHandle find(FindFirstFileW((Folder.Path() + L"uninstall.exe_*.log").c_str(), &data));
-        return find ? Folder.Path() + data.cFileName : std::wstring();
-    }
-    test::TTempFolder Folder;
-    std::wstring Exe;
-};
 
 BOOL CALLBACK FindRestartBox(HWND wnd, LPARAM p) {
     if (GetDlgCtrlID(wnd) != 1024)
