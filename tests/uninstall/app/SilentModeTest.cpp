@@ -209,8 +209,7 @@ struct TQuietCase {
     bool Restart;
     // The held file waits for the restart.
     bool Scheduled;
-    // The script ran and removed the program folder; else it was left whole (a preview's own
-    // steps are not judged here).
+    // The script ran and removed the program folder; else it was left whole.
     bool Ran;
     // A line the trace shows, on the debug monitor and, with "/trace", in the text file.
     const char* Traced;
@@ -259,11 +258,7 @@ TEST_F(SilentModeRun, ExitCodesRestartAndTraceWithoutAnyWindow) {
         } else {
             EXPECT_FALSE(PendingInside(Root->Path()));
         }
-        if (c.Ran) {
-            EXPECT_FALSE(Exists(L"LP\\bin\\app.exe"));
-        } else if (std::wstring(c.Switches).find(L"/preview") == std::wstring::npos) {
-            EXPECT_TRUE(Exists(L"LP\\bin\\app.exe"));
-        }
+        EXPECT_EQ(Exists(L"LP\\bin\\app.exe"), !c.Ran);
 
         bool monitored = false;
         for (const auto& entry : monitor.Entries())
@@ -277,6 +272,21 @@ TEST_F(SilentModeRun, ExitCodesRestartAndTraceWithoutAnyWindow) {
             EXPECT_NE(log.find(std::string("|") + c.Traced + "|"), std::string::npos) << log;
         }
     }
+}
+
+// A quiet preview writes what the run would do to the standard output it was given (here a
+// pipe) and leaves the installation as it was.
+TEST_F(SilentModeRun, AQuietPreviewSaysWhatWouldGoAndLeavesIt) {
+    TInstalledProgram program(L"e2e_silent.exe");
+    auto result = test::Run(program.Command(L"/quiet /preview"));
+    EXPECT_EQ(result.ExitCode, 0u) << result.Output;
+    const std::string folder = WideToUtf8(Root->Path() + L"LP");
+    const size_t start = result.Output.find("Folder \"" + folder + "\": 1 files (");
+    ASSERT_NE(start, std::string::npos) << result.Output;
+    const std::string line = result.Output.substr(start, result.Output.find('\r', start) - start);
+    EXPECT_NE(line.find(" bytes) and 2 folders would be deleted"), std::string::npos) << line;
+    EXPECT_TRUE(Exists(L"LP\\bin\\app.exe"));
+    EXPECT_FALSE(PendingInside(Root->Path()));
 }
 
 // While one uninstaller runs, another does nothing: quiet, it only traces why; with its window,
