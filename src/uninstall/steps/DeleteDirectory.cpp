@@ -7,6 +7,7 @@
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/CommaText.h"
 #include "uninstall/script/Mask.h"
+#include "uninstall/steps/CheckedDeletion.h"
 
 using FileSystem::TEntryHandle;
 
@@ -20,7 +21,7 @@ public:
     // Path as the script spells it (for the trace and the locked list); Entry is it opened.
     void DeleteEntry(const std::wstring& Path, TEntryHandle& Entry, const std::wstring& Opened) {
         if (!Entry.IsAt(Opened))
-            LeaveLink(Path);
+            LeaveLink(FEngine, Path);
         else if (Entry.IsReparsePoint())
             RemoveLink(Path, Entry);
         else if (Entry.IsFolder())
@@ -80,14 +81,7 @@ private:
         if (Remove(Link) == 0)
             GetLogger().Write(L"Link \"%s\" deleted", {shown}, ttInformation);
         else
-            LeaveLink(shown);
-    }
-
-    // A link the system opens only as its target cannot be removed without touching the
-    // target, and a restart would not do better.
-    void LeaveLink(const std::wstring& Path) {
-        FEngine.DoErrorFmt(L"Link \"%s\" is not deleted (%s)",
-                           {Path, L"the link cannot be removed without touching its target"});
+            LeaveLink(FEngine, shown);
     }
 
     static DWORD Remove(TEntryHandle& Entry) {

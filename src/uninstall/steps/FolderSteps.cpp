@@ -7,6 +7,7 @@
 #include "sys/FileSystem.h"
 #include "sys/Procs.h"
 #include "sys/ProtectedFolders.h"
+#include "uninstall/steps/CheckedDeletion.h"
 #include "uninstall/steps/DeleteDirectory.h"
 #include "uninstall/steps/TreePreview.h"
 #include "uninstall/engine/Engine.h"
@@ -65,9 +66,8 @@ public:
         if (!file.Valid()) {
             FEngine.ReportFmt(L"\"%s\" cannot be opened: it would be deleted at the next restart",
                               {Full});
-        } else if (!file.IsPlain(Opened) && !file.IsLinkItself(Opened)) {
-            FEngine.ReportFmt(L"Link \"%s\" would be left in place (%s)",
-                              {Full, L"the link cannot be removed without touching its target"});
+        } else if (!file.IsAt(Opened)) {
+            ReportLinkLeft(FEngine, Full);
         } else {
             ++FFiles;
             FBytes += file.Size();
@@ -79,17 +79,7 @@ public:
         if (FEngine.OnDeveloperWorkstation(ComputerName()))
             return;
         GetLogger().Write(&FEngine, L"  deleting file \"%s\"...", {Full}, ttInformation);
-        FileSystem::TEntryHandle file(Opened, true);
-        if (file.Valid() && !file.IsPlain(Opened) && !file.IsLinkItself(Opened)) {
-            FEngine.DoErrorFmt(L"Link \"%s\" is not deleted (%s)",
-                               {Full, L"the link cannot be removed without touching its target"});
-            return;
-        }
-        // Attributes that keep a plain deletion from working are cleared, as ForceDeleteFile
-        // would; what still cannot go is in use.
-        if (!file.Valid() ||
-            (file.Delete() != 0 && (file.ClearAttributes() != 0 || file.Delete() != 0)))
-            FEngine.AddLockedFile(Full);
+        static_cast<void>(DeleteCheckedFile(FEngine, Full, Opened)); // it says what stays
     }
 
 private:

@@ -6,6 +6,7 @@
 #include "sys/ProtectedFolders.h"
 #include "sys/ShortcutLink.h"
 #include "uninstall/engine/Engine.h"
+#include "uninstall/steps/CheckedDeletion.h"
 #include "uninstall/script/Mask.h"
 #include "uninstall/script/ScriptAttributes.h"
 
@@ -93,9 +94,8 @@ public:
         if (!file.Valid())
             FEngine.ReportFmt(L"\"%s\" cannot be opened: it would be deleted at the next restart",
                               {Full});
-        else if (!file.IsPlain(Opened) && !file.IsLinkItself(Opened))
-            FEngine.ReportFmt(L"Link \"%s\" would be left in place (%s)",
-                              {Full, L"the link cannot be removed without touching its target"});
+        else if (!file.IsAt(Opened))
+            ReportLinkLeft(FEngine, Full);
         else
             FEngine.ReportFmt(L"Shortcut \"%s\" would be deleted (it points to \"%s\")",
                               {Full, FTarget});
@@ -103,19 +103,8 @@ public:
 
     void DeleteShortcut(const std::wstring& Full, const std::wstring& Opened,
                         const std::wstring& Name) {
-        FileSystem::TEntryHandle file(Opened, true);
-        if (file.Valid() && !file.IsPlain(Opened) && !file.IsLinkItself(Opened)) {
-            FEngine.DoErrorFmt(L"Link \"%s\" is not deleted (%s)",
-                               {Full, L"the link cannot be removed without touching its target"});
-            return;
-        }
-        if (!file.Valid() ||
-            (file.Delete() != 0 && (file.ClearAttributes() != 0 || file.Delete() != 0))) {
-            FEngine.AddLockedFile(Full);
-            return;
-        }
-        file.Close();
-        Trace(L"    file \"%s\" deleted", {Name});
+        if (DeleteCheckedFile(FEngine, Full, Opened))
+            Trace(L"    file \"%s\" deleted", {Name});
     }
 
 private:

@@ -6,6 +6,7 @@
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/CommaText.h"
 #include "uninstall/script/Mask.h"
+#include "uninstall/steps/CheckedDeletion.h"
 
 using FileSystem::TEntryHandle;
 
@@ -22,8 +23,7 @@ public:
         if (Entry.IsLinkItself(Opened))
             return VisitLink(Path, Entry);
         if (!Entry.IsPlain(Opened)) {
-            FEngine.ReportFmt(L"Link \"%s\" would be left in place (%s)",
-                              {Path, L"the link cannot be removed without touching its target"});
+            ReportLinkLeft(FEngine, Path);
             return true;
         }
         if (Entry.IsFolder())

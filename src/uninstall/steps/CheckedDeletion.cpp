@@ -1,0 +1,33 @@
+#include "uninstall/steps/CheckedDeletion.h"
+
+#include "sys/FileEntry.h"
+#include "uninstall/engine/Engine.h"
+
+namespace {
+
+const wchar_t* const LinkLeftReason = L"the link cannot be removed without touching its target";
+
+} // namespace
+
+void LeaveLink(TUninstallEngine& Engine, const std::wstring& Path) {
+    Engine.DoErrorFmt(L"Link \"%s\" is not deleted (%s)", {Path, LinkLeftReason});
+}
+
+void ReportLinkLeft(TUninstallEngine& Engine, const std::wstring& Path) {
+    Engine.ReportFmt(L"Link \"%s\" would be left in place (%s)", {Path, LinkLeftReason});
+}
+
+bool DeleteCheckedFile(TUninstallEngine& Engine, const std::wstring& Shown,
+                       const std::wstring& Opened) {
+    FileSystem::TEntryHandle file(Opened, true);
+    if (file.Valid() && !file.IsAt(Opened)) {
+        LeaveLink(Engine, Shown);
+        return false;
+    }
+    if (!file.Valid() ||
+        (file.Delete() != 0 && (file.ClearAttributes() != 0 || file.Delete() != 0))) {
+        Engine.AddLockedFile(Shown);
+        return false;
+    }
+    return true;
+}
