@@ -16,6 +16,27 @@ start_private_prefix() {
   tmp=$(mktemp -d "/tmp/$1.XXXXXX")
   trap 'wineserver -k 2>/dev/null || true; rm -rf "$tmp"' EXIT
   . "$root/scripts/wine-prefix.sh"
+  say_wine32_mode
   echo "Creating a private Wine prefix in $tmp ..."
   make_wine_prefix "$tmp" "$build"
+}
+
+# How this machine starts 32-bit programs: "native", or "emulated" where its kernel cannot and
+# the bootstrap registered qemu-i386 for them with binfmt_misc.
+wine32_mode() {
+  if grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; then
+    echo emulated
+  else
+    echo native
+  fi
+}
+
+# Says so when 32-bit programs run through emulation, and hands the mode on to the benchmarks
+# (Wine passes the variable to its programs).
+say_wine32_mode() {
+  export WINE32_MODE
+  WINE32_MODE=$(wine32_mode)
+  if [ "$WINE32_MODE" = emulated ]; then
+    echo "32-bit programs run through emulation (qemu-i386): this kernel cannot start them itself, so everything under Wine is slower."
+  fi
 }
