@@ -13,6 +13,9 @@ start_private_prefix uninstall-tests
 # once more: a Wine session that is just shutting down between two tests can refuse the next
 # program's connection ("wine client error ... Connection reset by peer"). A real fault fails
 # both times.
+# Through emulation every Wine process runs about twice as slowly, so each test gets more time.
+timeout=300
+[ "$WINE32_MODE" = emulated ] && timeout=900
 cd "$build"
 xvfb-run -a -s "-screen 0 1280x1024x24" \
-  ctest --output-on-failure --timeout 300 --repeat until-pass:2 "$@"
+  ctest --output-on-failure --timeout "$timeout" --repeat until-pass:2 "$@"
