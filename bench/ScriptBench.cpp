@@ -6,6 +6,7 @@
 //   script_bench UNINSTALL_EXE
 // A window program, as the uninstaller is: the trace's debug-output appender echoes every line
 // to the standard output of a console program, which the uninstaller never does.
+#include "RunMode.h"
 #include "core/Exception.h"
 #include "core/Handle.h"
 #include "core/Text.h"
@@ -77,6 +78,7 @@ double Mib(SIZE_T Bytes) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (__argc < 2)
         return 2;
+    PrintRunMode();
     TComInit com;
     // The trace as the shipped program has it without "/trace": the debug-output channel.
     GetLogger().DbMon().SetActive(true);

@@ -4,6 +4,7 @@
 // delete the file, remove the folder), each on a fresh copy of the same tree in the same run.
 // Prints the times and their ratios.
 //   tree_delete_bench UNINSTALLER   the program built with tree-script.xml
+#include "RunMode.h"
 #include "support/RunRecorder.h"
 #include "support/ScriptSupport.h"
 #include "support/TestSupport.h"
@@ -78,6 +79,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: tree_delete_bench UNINSTALLER\n");
         return 2;
     }
+    PrintRunMode();
     const std::wstring uninstaller = argv[1];
     TComInit com;
     // The trace is left off: a console program would echo every line to its standard output,

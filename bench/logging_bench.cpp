@@ -7,6 +7,7 @@
 //                           of order
 // A window program, as the uninstaller is: the debug monitor appender echoes every line to the
 // standard output of a console program, which the uninstaller never does.
+#include "RunMode.h"
 #include "core/Text.h"
 #include "logging/Logger.h"
 #include "logging/appenders/NorvaFormater.h"
@@ -166,6 +167,7 @@ bool FourThreads(const std::wstring& folder) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (__argc < 2)
         return 2;
+    PrintRunMode();
     std::wstring folder = IncludeTrailingBackslash(__wargv[1]);
     std::wstring sync = folder + L"sync\\", async = folder + L"async\\", raw = folder + L"raw\\",
                  threads = folder + L"threads\\";
