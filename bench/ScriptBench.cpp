@@ -22,24 +22,46 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
 using TClock = std::chrono::steady_clock;
 
 // Shows nothing; counts the message pumps, one per status line and each followed by the
-// script's pause.
+// script's pause, and notes when each main status line (a group's, or the run's start and end)
+// appeared, with the pumps so far.
 class TCountingView : public IUninstallView {
 public:
-    void ShowStatus(int, const std::wstring&) override {}
+    struct TPhase {
+        std::wstring Status;
+        TClock::time_point Start;
+        int PumpsBefore;
+    };
+
+    void ShowStatus(int Kind, const std::wstring& Text) override {
+        if (Kind != 1)
+            return;
+        if (Phases.empty())
+            FirstStep = PreciseNow();
+        Phases.push_back({Text, TClock::now(), Pumps});
+    }
     void AddErrorLine(const std::wstring& Text) override {
         ++Errors;
         std::printf("  error line: %s\n", WideToUtf8(Text).c_str());
     }
     void ProcessMessages() override { ++Pumps; }
 
+    static ULONGLONG PreciseNow() {
+        FILETIME now;
+        GetSystemTimePreciseAsFileTime(&now);
+        return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    }
+
     int Pumps = 0;
     int Errors = 0;
+    std::vector<TPhase> Phases;
+    ULONGLONG FirstStep = 0; // when the run's first status line appeared, in 100 ns units
 };
 
 // What the window does when "Uninstall" is pressed.
@@ -73,6 +95,33 @@ double Mib(SIZE_T Bytes) {
     return static_cast<double>(Bytes) / (1024.0 * 1024.0);
 }
 
+// From this process's creation to the given system time (100 ns units).
+double MsSinceProcessStart(ULONGLONG When) {
+    FILETIME created, exited, kernel, user;
+    if (!When || !GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return 0;
+    const ULONGLONG start =
+        (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    return static_cast<double>(When - start) / 10000.0;
+}
+
+// Each main status line's stretch until the next one, without the pauses it slept, and its
+// share of the run's work.
+void PrintPhases(const TCountingView& View, TClock::time_point End, double Pause, double Work) {
+    std::printf("  each stretch without its pauses (share of %.0f ms):\n", Work);
+    const auto& phases = View.Phases;
+    for (size_t i = 0; i < phases.size(); ++i) {
+        const bool last = i + 1 == phases.size();
+        const auto until = last ? End : phases[i + 1].Start;
+        const int pumps = (last ? View.Pumps : phases[i + 1].PumpsBefore) - phases[i].PumpsBefore;
+        const double ms =
+            std::chrono::duration<double, std::milli>(until - phases[i].Start).count() -
+            pumps * Pause;
+        std::printf("    %-45s %8.0f ms  %5.1f %%\n", WideToUtf8(phases[i].Status).c_str(), ms,
+                    Work > 0 ? 100.0 * ms / Work : 0.0);
+    }
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -100,6 +149,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     const double wall = std::chrono::duration<double, std::milli>(TClock::now() - start).count();
     const SIZE_T peak = MemoryCounters().PeakWorkingSetSize;
+    const auto end = TClock::now();
 
     const uint32_t delay = engine.Delay();
     const double configured = static_cast<double>(view.Pumps) * delay;
@@ -116,5 +166,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::printf("  ratio wall time / configured pauses: %.2f\n", wall / configured);
     std::printf("  working set before the run %.1f MiB, peak working set %.1f MiB (ratio %.2f)\n",
                 Mib(before), Mib(peak), static_cast<double>(peak) / before);
+    std::printf("  time to the first step             %8.0f ms (process start, COM, the trace, "
+                "MSXML and the script)\n",
+                MsSinceProcessStart(view.FirstStep));
+    PrintPhases(view, end, slept / (view.Pumps ? view.Pumps : 1), wall - slept);
     return 0;
 }

@@ -34,13 +34,18 @@ bool TAsyncThread::Add(const std::wstring& Sender, const std::wstring& Msg, TTra
     entry->Sender = Sender;
     entry->Msg = Msg;
     entry->TraceType = TraceType;
+    bool wake;
     {
         std::lock_guard<std::mutex> lock(FLock);
         if (FClosed)
             return false;
         FQueue.Push(std::move(entry));
+        wake = FWaiting;
     }
-    FWake.notify_one();
+    // A writer that is not waiting finds the entry before it waits again: it looks at the
+    // queue under the lock first.
+    if (wake)
+        FWake.notify_one();
     return true;
 }
 
@@ -81,10 +86,12 @@ void TAsyncThread::Execute() {
             auto ready = [this] {
                 return FTerminated || !FQueue.Empty();
             };
+            FWaiting = true;
             if (FDelay > 0)
                 FWake.wait_for(lock, std::chrono::milliseconds(FDelay), ready);
             else
                 FWake.wait(lock, ready);
+            FWaiting = false;
             if (FTerminated)
                 return;
             entry = FQueue.Pop();

@@ -45,5 +45,8 @@ private:
     TAsyncQueue FQueue;
     bool FTerminated = false;
     bool FClosed = false;
+    // The thread is blocked in its wait: only then does an entry need to wake it (each wake
+    // costs a call into the system, per traced line).
+    bool FWaiting = false;
     std::thread FThread; // last: the thread starts once everything it uses exists
 };

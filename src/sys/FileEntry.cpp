@@ -2,6 +2,7 @@
 
 #include "core/Text.h"
 
+#include <string_view>
 #include <vector>
 
 namespace FileSystem {
@@ -9,12 +10,27 @@ namespace FileSystem {
 namespace {
 
 // "\\?\C:\x" -> "C:\x", "\\?\UNC\srv\share" -> "\\srv\share".
-std::wstring WithoutLongPrefix(const std::wstring& Path) {
+std::wstring WithoutLongPrefix(std::wstring Path) {
     if (Path.rfind(L"\\\\?\\UNC\\", 0) == 0)
-        return L"\\\\" + Path.substr(8);
-    if (Path.rfind(L"\\\\?\\", 0) == 0 || Path.rfind(L"\\??\\", 0) == 0)
-        return Path.substr(4);
+        Path.erase(2, 6);
+    else if (Path.rfind(L"\\\\?\\", 0) == 0 || Path.rfind(L"\\??\\", 0) == 0)
+        Path.erase(0, 4);
     return Path;
+}
+
+// What WithoutTrailingBackslash(WithoutLongPrefix(Path)) gives, without a copy, for a path
+// that is not in the "\\?\UNC\" form.
+std::wstring_view PlainView(std::wstring_view Path) {
+    if (Path.substr(0, 4) == L"\\\\?\\" || Path.substr(0, 4) == L"\\??\\")
+        Path.remove_prefix(4);
+    while (Path.size() > 3 && Path.back() == L'\\')
+        Path.remove_suffix(1);
+    return Path;
+}
+
+bool SameText(std::wstring_view A, std::wstring_view B) {
+    return CompareStringOrdinal(A.data(), static_cast<int>(A.size()), B.data(),
+                                static_cast<int>(B.size()), TRUE) == CSTR_EQUAL;
 }
 
 std::wstring WithoutTrailingBackslash(std::wstring Path) {
@@ -24,15 +40,20 @@ std::wstring WithoutTrailingBackslash(std::wstring Path) {
 }
 
 // Calls Fill with a buffer until the result fits; Fill returns the length it needs or wrote.
+// Most paths fit the first buffer, on the stack: the tree walk asks once per entry.
 template <class F> std::wstring Filled(F Fill) {
-    std::vector<wchar_t> buffer(MAX_PATH);
+    wchar_t first[MAX_PATH];
+    DWORD n = Fill(first, MAX_PATH);
+    if (n < MAX_PATH)
+        return std::wstring(first, n);
+    std::vector<wchar_t> buffer;
     for (;;) {
-        DWORD n = Fill(buffer.data(), static_cast<DWORD>(buffer.size()));
+        buffer.resize(n + 1);
+        n = Fill(buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0)
             return {};
         if (n < buffer.size())
             return std::wstring(buffer.data(), n);
-        buffer.resize(n + 1);
     }
 }
 
@@ -68,8 +89,7 @@ std::wstring ResolvedSpelling(const std::wstring& Path) {
 }
 
 bool SamePath(const std::wstring& A, const std::wstring& B) {
-    return CompareStringOrdinal(A.c_str(), static_cast<int>(A.size()), B.c_str(),
-                                static_cast<int>(B.size()), TRUE) == CSTR_EQUAL;
+    return SameText(A, B);
 }
 
 TEntryHandle::TEntryHandle(const std::wstring& Path, bool ForDelete) {
@@ -78,8 +98,8 @@ TEntryHandle::TEntryHandle(const std::wstring& Path, bool ForDelete) {
         ReadAttributes();
 }
 
-TEntryHandle::TEntryHandle(const std::wstring& Folder, const TEntry& Listed) {
-    Open(IncludeTrailingBackslash(Folder) + Listed.Name, true);
+TEntryHandle::TEntryHandle(const std::wstring& Path, const TEntry& Listed) {
+    Open(Path, true);
     if (!Valid())
         return;
     if (Listed.IsFolder())
@@ -130,10 +150,15 @@ ULONGLONG TEntryHandle::Size() const {
     return static_cast<ULONGLONG>(standard.EndOfFile.QuadPart);
 }
 
+// The walk asks once per entry: the expected path is compared where it stands.
 bool TEntryHandle::IsAt(const std::wstring& Expected) const {
-    const std::wstring expected = WithoutTrailingBackslash(WithoutLongPrefix(Expected));
-    return Valid() && !FFinalPath.empty() &&
-           (SamePath(FFinalPath, expected) || SamePath(FFinalPath, WowRedirected(expected)));
+    if (!Valid() || FFinalPath.empty())
+        return false;
+    if (Expected.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        return IsAt(WithoutLongPrefix(Expected));
+    const std::wstring_view expected = PlainView(Expected);
+    return SameText(FFinalPath, expected) ||
+           SamePath(FFinalPath, WowRedirected(std::wstring(expected)));
 }
 
 bool TEntryHandle::IsPlain(const std::wstring& Expected) const {
@@ -158,7 +183,7 @@ void TEntryHandle::ForEachEntry(const std::function<void(const TEntry&)>& Visit)
             auto* info = reinterpret_cast<const FILE_FULL_DIR_INFO*>(bytes);
             std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
             if (name != L"." && name != L"..")
-                Visit({name, info->FileAttributes});
+                Visit({std::move(name), info->FileAttributes});
             if (info->NextEntryOffset == 0)
                 break;
             bytes += info->NextEntryOffset;

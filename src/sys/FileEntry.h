@@ -34,12 +34,13 @@ public:
     // Opens Path; ForDelete asks for the rights to delete and to clear attributes. Check
     // Valid(); Error() holds the system's error code when the open failed.
     TEntryHandle(const std::wstring& Path, bool ForDelete);
-    // Opens the entry Listed of the folder Folder (its final path) with the rights to delete.
+    // Opens the entry Listed of a folder, Path being the folder's final path and the entry's
+    // name, with the rights to delete.
     // A file keeps the attributes the listing gave: the handle does not follow a link, so an
     // entry swapped for a link since is still deleted as itself, and the final path gives a
     // link away where the platform opens its target. A folder's attributes are read again on
     // the handle, since the walk descends into it.
-    TEntryHandle(const std::wstring& Folder, const TEntry& Listed);
+    TEntryHandle(const std::wstring& Path, const TEntry& Listed);
 
     bool Valid() const { return FHandle.Valid(); }
     DWORD Error() const { return FError; }

@@ -44,11 +44,12 @@ private:
             return;
         }
         // The entries are reached below the folder the handle holds, not below its spelling.
-        const std::wstring& opened = Folder.FinalPath();
+        const std::wstring opened = IncludeTrailingBackslash(Folder.FinalPath());
         Folder.ForEachEntry([&](const FileSystem::TEntry& entry) {
-            TEntryHandle child(opened, entry);
+            const std::wstring childOpened = opened + entry.Name;
+            TEntryHandle child(childOpened, entry);
             if (child.Valid())
-                DeleteEntry(P + entry.Name, child, IncludeTrailingBackslash(opened) + entry.Name);
+                DeleteEntry(P + entry.Name, child, childOpened);
             else
                 NotDeleted(entry.IsFolder() ? P + entry.Name + L'\\' : P + entry.Name,
                            entry.IsFolder() ? L"" : L"    ");
