@@ -4,8 +4,10 @@ namespace ComServer {
 
 namespace {
 
+// The library's own folder and the system folder: never the program's folder (a downloads
+// folder), the current folder or the search path, where anyone may have put a library.
 constexpr DWORD SearchBesideAndSystem =
-    LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
+    LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32;
 
 // Restores the process's error mode however the load ends.
 class TCriticalErrorsOff {
@@ -25,11 +27,9 @@ private:
 
 TModuleHandle Load(const std::wstring& Path, DWORD& Error) {
     TCriticalErrorsOff quiet;
+    // A system without these search flags (Vista without its loader update) refuses the load:
+    // better a server left registered than one whose imports are searched where users write.
     TModuleHandle module(LoadLibraryExW(Path.c_str(), nullptr, SearchBesideAndSystem));
-    // A Vista without the loader update refuses the search flags; its nearest equal searches
-    // the library's folder in place of the program's.
-    if (!module && GetLastError() == ERROR_INVALID_PARAMETER)
-        module.Reset(LoadLibraryExW(Path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     Error = module ? ERROR_SUCCESS : GetLastError();
     return module;
 }

@@ -30,6 +30,11 @@ void TUninstallEngine::UninstallProfiles(const TXmlNode& Group) {
         std::wstring keyPath = text;
         const std::wstring rootName = TString::Fetch(keyPath, L'\\');
         const std::wstring expr = RequiredChild(Group, L"RegExpr").Text();
+        // An empty expression would match every profile name: it matches none.
+        if (expr.find_first_not_of(L" \t\r\n") == std::wstring::npos) {
+            DoError(L"Profiles: empty expression");
+            return;
+        }
         const TRegularExpression expression(expr);
         const HKEY root = TString::ToHKey(rootName);
         std::vector<std::wstring> profiles;

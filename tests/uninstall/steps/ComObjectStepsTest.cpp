@@ -1,3 +1,4 @@
+#include "core/SystemError.h"
 #include "core/Text.h"
 #include "support/EnvSupport.h"
 #include "support/RegistrySupport.h"
@@ -138,12 +139,10 @@ TEST_F(ComStepTest, AServerThatCannotBeLoadedIsOnlyTraced) {
     RunComObject(Attr(L"Path", Root.Path() + L"top") + Attr(L"Mask", L"*.dll"));
 
     EXPECT_TRUE(View.Errors.empty());
-    for (const auto& file : {amd64, text}) {
-        auto it = std::find_if(Trace.Lines.begin(), Trace.Lines.end(), [&](const auto& line) {
-            return line.rfind(L"TMainForm|Load \"" + file + L"\" failed (", 0) == 0;
-        });
-        EXPECT_NE(it, Trace.Lines.end()) << WideToUtf8(file);
-    }
+    for (const auto& file : {amd64, text})
+        EXPECT_TRUE(Traced(L"TMainForm|Load \"" + file + L"\" failed (" +
+                           SystemErrorText(ERROR_BAD_EXE_FORMAT) + L")"))
+            << WideToUtf8(file);
     EXPECT_EQ(Unregistered(), std::vector<std::wstring>{fine});
 }
 
@@ -162,8 +161,8 @@ TEST_F(ComStepTest, AServerTheSystemFolderAlsoHoldsStaysRegistered) {
     EXPECT_TRUE(Traced(L"TMainForm|  ==> not unregistred"));
 }
 
-// A library of the server's name planted beside the program (a downloads folder) is never
-// the one the server gets.
+// A library of the server's import name planted beside the program (a downloads folder) is
+// never the one the server gets, and is no stand-in for an import the server's folder lacks.
 TEST_F(ComStepTest, AServerGetsItsOwnLibraryNotOnePlantedBesideTheProgram) {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -171,14 +170,22 @@ TEST_F(ComStepTest, AServerGetsItsOwnLibraryNotOnePlantedBesideTheProgram) {
     planted = planted.substr(0, planted.find_last_of(L'\\') + 1) + L"com_dep.dll";
     ASSERT_TRUE(CopyFileW(test::HelperPath(L"com_dep.dll").c_str(), planted.c_str(), FALSE));
     const std::wstring server = Server(L"top\\server.dll");
+    const std::wstring alone = Make(L"alone\\server.dll");
+    ASSERT_TRUE(CopyFileW(test::HelperPath(L"com_server.dll").c_str(), alone.c_str(), FALSE));
 
     RunComObject(Attr(L"Path", Root.Path() + L"top") + Attr(L"Mask", L"server.dll"));
+    auto lines = RecordLines(RecordFile);
+    RunComObject(Attr(L"Path", Root.Path() + L"alone") + Attr(L"Mask", L"server.dll"));
+    const bool aloneLoaded = !RecordLines(RecordFile).empty();
 
     DeleteFileW(planted.c_str());
-    auto lines = RecordLines(RecordFile);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_TRUE(SameTextAscii(lines[0].at(1), Root.Path() + L"top\\com_dep.dll"))
         << WideToUtf8(lines[0].at(1));
+    EXPECT_FALSE(aloneLoaded) << "the import came from the program's folder";
+    EXPECT_TRUE(Traced(L"TMainForm|Load \"" + alone + L"\" failed (" +
+                       SystemErrorText(ERROR_MOD_NOT_FOUND) + L")"));
+    EXPECT_TRUE(View.Errors.empty());
 }
 
 // Walked as found: a folder named like a variable is no variable.

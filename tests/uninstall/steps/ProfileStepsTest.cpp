@@ -76,6 +76,22 @@ TEST_F(ProfileStepTest, AGroupThatCannotBeCarriedOutIsAnErrorLineAndTheRunGoesOn
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, later.Path()));
 }
 
+// An empty expression would match every name: it is an error line, and every profile stays.
+TEST_F(ProfileStepTest, AnEmptyExpressionDeletesNoProfile) {
+    test::TTestKey key(HKEY_CURRENT_USER, L"Software");
+    for (const wchar_t* name : {L"12345DISP", L"Outlook"})
+        CreateRegKey(HKEY_CURRENT_USER, key.Path() + L"\\" + name);
+    for (const wchar_t* expression : {L"", L"  ", L"\t \n"}) {
+        RunProfiles(Profiles(L"HKCU\\" + key.Path(), expression));
+        EXPECT_EQ(View.Errors, std::vector<std::wstring>{L"Profiles: empty expression"});
+        for (const wchar_t* name : {L"12345DISP", L"Outlook"})
+            EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, key.Path() + L"\\" + name));
+    }
+    RunProfiles(L"<Profiles><Key Name=\"HKCU\\" + key.Path() + L"\"/><RegExpr/></Profiles>");
+    EXPECT_EQ(View.Errors, std::vector<std::wstring>{L"Profiles: empty expression"});
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, key.Path() + L"\\12345DISP"));
+}
+
 TEST_F(ProfileStepTest, AProfileKeyThatDoesNotOpenIsOnlyTraced) {
     const std::wstring missing = test::UniqueName(L"Software\\NrvTest-");
     RunProfiles(Profiles(L"HKCU\\" + missing, DefaultExpression));
