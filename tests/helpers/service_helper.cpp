@@ -4,7 +4,8 @@
 //       request and goes on running, or with -nostop does not accept it at all. Pauses and
 //       continues on request. Ends by itself after three minutes.
 //   service_helper -remove [keep] [rc=N] [sleep=MS] [words...]
-//       Records its command line in "<this program>.remove.txt" (UTF-16), deletes every service
+//       Records its command line in "<this program>.remove.txt" and its current folder in
+//       "<this program>.folder.txt" (both UTF-16), deletes every service
 //       whose image is this program (not with keep), sleeps MS and exits with N (0 when not
 //       given).
 //   service_helper -install NAME [arguments...]
@@ -108,8 +109,8 @@ int RunService() {
     return StartServiceCtrlDispatcherW(table) ? 0 : 2;
 }
 
-void Record(const std::wstring& Text) {
-    HANDLE file = CreateFileW((OwnPath() + L".remove.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+void Record(const std::wstring& Text, const wchar_t* Suffix = L".remove.txt") {
+    HANDLE file = CreateFileW((OwnPath() + Suffix).c_str(), GENERIC_WRITE, 0, nullptr,
                               CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(file, Text.data(), static_cast<DWORD>(Text.size() * sizeof(wchar_t)), &written,
@@ -156,6 +157,9 @@ void DeleteOwnServices() {
 
 int Remove() {
     Record(GetCommandLineW());
+    wchar_t folder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    Record(folder, L".folder.txt");
     if (!HasArgument(L"keep"))
         DeleteOwnServices();
     Sleep(NumberArgument(L"sleep", 0));

@@ -5,13 +5,17 @@
 #include "logging/Logger.h"
 #include "sys/Computer.h"
 #include "sys/FileSystem.h"
+#include "sys/MachineEnvironment.h"
 #include "sys/Procs.h"
 #include "sys/Registry.h"
 #include "sys/RegistryTree.h"
 #include "sys/ServiceManager.h"
+#include "sys/SystemPath.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/ScriptAssert.h"
 #include "uninstall/script/ScriptAttributes.h"
+
+#include <cwctype>
 
 namespace {
 
@@ -22,9 +26,9 @@ constexpr DWORD StopServiceAccess = SERVICE_STOP | SERVICE_QUERY_STATUS;
 constexpr DWORD StopLimit = 60000;
 constexpr DWORD RemovalLimit = 10000;
 
-// The service's own executable with the removal arguments. Program is the executable's full
-// path, started as it stands: an image path below "Program Files" holds blanks, and an
-// unquoted one must never start a planted "C:\Program.exe".
+// The service's own program with the removal arguments. Program is the program's absolute
+// path, started as it stands, never searched for: an image path below "Program Files" holds
+// blanks, and an unquoted one must never start a planted "C:\Program.exe".
 struct TRemovalCommand {
     std::wstring Program;
     std::wstring CommandLine;
@@ -35,23 +39,55 @@ bool IsFile(const std::wstring& Path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The executable of an image path: the quoted part when it starts with a quote, else the text up
-// to and including the first ".exe" that names an existing file, else (the executable is gone)
-// the text up to the first blank, which then fails to start.
-std::wstring ImageExecutable(const std::wstring& ImagePath) {
-    if (!ImagePath.empty() && ImagePath[0] == L'"')
-        return ImagePath.substr(1, ImagePath.find(L'"', 1) - 1);
-    const std::wstring lower = AsciiLower(ImagePath);
-    for (size_t at = lower.find(L".exe"); at != std::wstring::npos;
-         at = lower.find(L".exe", at + 1))
-        if (IsFile(ImagePath.substr(0, at + 4)))
-            return ImagePath.substr(0, at + 4);
-    return ImagePath.substr(0, ImagePath.find(L' '));
+bool StartsWithText(const std::wstring& Text, const std::wstring& Start) {
+    return Text.size() >= Start.size() && AsciiLower(Text.substr(0, Start.size())) == Start;
 }
 
+// The forms the service manager accepts: "\SystemRoot\..." and the NT prefix "\??\".
+std::wstring MappedPath(const std::wstring& Path) {
+    if (StartsWithText(Path, L"\\systemroot\\"))
+        return MachineEnvironment::Expand(L"%SystemRoot%") + Path.substr(11);
+    if (Path.rfind(L"\\??\\", 0) == 0)
+        return Path.substr(4);
+    return Path;
+}
+
+// "C:\..." and nothing else: a relative path would be taken from the uninstaller's current
+// folder, where anyone may have put a program of that name.
+bool IsAbsoluteProgram(const std::wstring& Path) {
+    return Path.size() > 3 && iswalpha(Path[0]) && Path[1] == L':' && Path[2] == L'\\' &&
+           IsFile(Path);
+}
+
+// The program of an image path, expanded with the machine's variables only: the quoted part
+// when it starts with a quote, else the text up to and including the first ".exe" that names
+// an existing program. Never cut at a blank, never searched: anything else raises.
+std::wstring ServiceProgram(const std::wstring& ImagePath) {
+    const std::wstring path = MachineEnvironment::Expand(ImagePath);
+    if (!path.empty() && path[0] == L'"') {
+        const size_t end = path.find(L'"', 1);
+        std::wstring program =
+            MappedPath(path.substr(1, end == std::wstring::npos ? end : end - 1));
+        if (IsAbsoluteProgram(program))
+            return program;
+    } else {
+        const std::wstring lower = AsciiLower(path);
+        for (size_t at = lower.find(L".exe"); at != std::wstring::npos;
+             at = lower.find(L".exe", at + 1))
+            if (std::wstring program = MappedPath(path.substr(0, at + 4));
+                IsAbsoluteProgram(program))
+                return program;
+    }
+    throw Exception(
+        Format(L"The image path \"%s\" names no existing program by its full path", {ImagePath}));
+}
+
+// The program is quoted only where it must be: a path with a blank.
 TRemovalCommand RemovalCommand(const std::wstring& ImagePath, const std::wstring& Param) {
-    std::wstring program = ImageExecutable(ImagePath);
-    return {program, L"\"" + program + L"\" " + Param};
+    std::wstring program = ServiceProgram(ImagePath);
+    const std::wstring shown =
+        program.find(L' ') == std::wstring::npos ? program : L"\"" + program + L"\"";
+    return {program, shown + L" " + Param};
 }
 
 // The service's image path; a key that is there but cannot be read fails the step.
@@ -87,7 +123,9 @@ void RunRemovalCommand(TUninstallEngine& Engine, const std::wstring& ImagePath,
                        const std::wstring& Param) {
     TRemovalCommand command = RemovalCommand(ImagePath, Param);
     GetLogger().Write(&Engine, L"Executing \"%s\"...", {command.CommandLine}, ttInformation);
-    int rc = LaunchAndWait(command.CommandLine, RemovalLimit, SW_HIDE, false, L"", command.Program);
+    // The system folder as its current folder: not the uninstaller's, where anyone may write.
+    int rc = LaunchAndWait(command.CommandLine, RemovalLimit, SW_HIDE, false,
+                           TSystemPath::GetSystemPath(), command.Program);
     if (rc != 0)
         throw Exception(Format(L"Command \"%s\" failed (rc=%d)", {command.CommandLine, rc}));
     GetLogger().Write(&Engine, L"  rc=0", ttInformation);

@@ -256,8 +256,8 @@ TEST_F(PreviewTest, ProcessesAndServicesAreReportedAndKeepRunning) {
     ExpectReported({
         L"Process \"" + missing + L".exe\": none running",
         L"Service \"" + service.Name() + L"\" would be stopped",
-        L"Service \"" + service.Name() + L"\" would be removed with \"\"" + service.Exe() +
-            L"\" -remove\"",
+        L"Service \"" + service.Name() + L"\" would be removed with \"" + service.Exe() +
+            L" -remove\"",
         L"Registry key \"HKLM\\" + test::ServiceKey(service.Name()) + L"\" would be deleted",
         L"Service \"" + stopped.Name() + L"\" is not running",
         L"Service \"" + missing + L"\" not found",

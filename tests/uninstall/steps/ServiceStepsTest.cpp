@@ -6,6 +6,7 @@
 #include "support/EnvSupport.h"
 #include "support/ServiceSupport.h"
 #include "sys/Procs.h"
+#include "sys/SystemPath.h"
 #include "uninstall/steps/StepFixture.h"
 
 #include <aclapi.h>
@@ -16,12 +17,23 @@ std::wstring ServiceStep(const std::wstring& Name, const std::wstring& Param) {
     return L"<Service Name=\"" + Name + L"\" Param=\"" + Param + L"\"/>";
 }
 
+// The error line of a service whose image path names no program the step may start.
+std::wstring NoProgram(const std::wstring& ImagePath) {
+    return L"Uninstall Service failed (The image path \"" + ImagePath +
+           L"\" names no existing program by its full path)";
+}
+
 std::wstring Services(const std::wstring& Elements) {
     return L"<Services>" + Elements + L"</Services>";
 }
 
 std::wstring Quoted(const std::wstring& Text) {
     return L"\"" + Text + L"\"";
+}
+
+// The program as the removal command names it: quoted only where its path has a blank.
+std::wstring Shown(const std::wstring& Program) {
+    return Program.find(L' ') == std::wstring::npos ? Program : Quoted(Program);
 }
 
 // Grants everyone only Access to a key below HKLM while it lives (and always the right to give
@@ -89,7 +101,7 @@ TEST_F(ServiceStepTest, ARunningServiceIsStoppedUnregisteredAndItsKeyRemoved) {
 
     RunSteps(Services(ServiceStep(service.Name(), L"-remove keep")));
 
-    const std::wstring command = Quoted(service.Exe()) + L" -remove keep";
+    const std::wstring command = Shown(service.Exe()) + L" -remove keep";
     EXPECT_TRUE(View.Errors.empty()) << WideToUtf8(View.Errors[0]);
     EXPECT_TRUE(
         TracedInOrder({L"UninstallService()", L"  " + service.Name(),
@@ -133,11 +145,77 @@ TEST_F(ServiceStepTest, AProgramThatIsGoneIsNotReplacedByAPlantedOne) {
 
     RunSteps(Services(ServiceStep(vanished.Name(), L"-remove")));
 
-    ASSERT_EQ(View.Errors.size(), 1u);
-    EXPECT_EQ(View.Errors[0].rfind(L"Uninstall Service failed (LaunchAndWait \"", 0), 0u)
-        << WideToUtf8(View.Errors[0]);
+    EXPECT_EQ(View.Errors, std::vector<std::wstring>{NoProgram(vanished.ImagePath())});
     EXPECT_FALSE(test::FileExists(planted + L".remove.txt")) << "the planted program ran";
     EXPECT_TRUE(vanished.KeyExists());
+}
+
+// An image path gives its program by its full path, expanded with the machine's variables
+// only: a relative path (taken from the current folder) and a variable of the user's
+// environment both name a program anyone may have planted, and neither runs. The forms the
+// service manager knows ("%SystemRoot%", "\\SystemRoot\\", "\\??\\") start the program,
+// in the system folder.
+TEST_F(ServiceStepTest, TheRemovalProgramIsTakenByItsFullPathOnly) {
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    const std::wstring plantedName = test::UniqueName(L"UtPlanted-") + L".exe";
+    const std::wstring planted = IncludeTrailingBackslash(current) + plantedName;
+    ASSERT_TRUE(CopyFileW(test::HelperPath(L"service_helper.exe").c_str(), planted.c_str(), FALSE));
+    SetEnvironmentVariableW(L"NrvTestUserDir", current);
+    const std::wstring windowsFolder = IncludeTrailingBackslash(TSystemPath::GetWindowsPath());
+    const std::wstring underWindows =
+        windowsFolder + L"Temp\\" + test::UniqueName(L"UtSvcWin-") + L"\\";
+    ASSERT_TRUE(CreateDirectoryW(underWindows.c_str(), nullptr));
+    const std::wstring inWindows = underWindows + L"broker.exe";
+    ASSERT_TRUE(
+        CopyFileW(test::HelperPath(L"service_helper.exe").c_str(), inWindows.c_str(), FALSE));
+    const std::wstring belowRoot = inWindows.substr(windowsFolder.size());
+
+    struct TCase {
+        std::wstring ImagePath;
+        bool Runs;
+    };
+    test::TTestService ntPrefix({.Register = false});
+    const std::vector<TCase> cases = {
+        {plantedName + L" -service", false},
+        {L"%NrvTestUserDir%\\" + plantedName + L" -service", false},
+        {L"\"%NrvTestUserDir%\\" + plantedName + L"\" -service", false},
+        {L"", false},
+        {L"%SystemRoot%\\" + belowRoot + L" -service", true},
+        {L"\\SystemRoot\\" + belowRoot + L" -service", true},
+        {L"\\??\\" + ntPrefix.Exe() + L" -service", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.ImagePath));
+        test::TTestService service({.Register = false});
+        test::WriteRegString(HKEY_LOCAL_MACHINE, test::ServiceKey(service.Name()), L"ImagePath",
+                             c.ImagePath, 0, REG_EXPAND_SZ);
+        const std::wstring program =
+            c.ImagePath.rfind(L"\\??\\", 0) == 0 ? ntPrefix.Exe() : inWindows;
+        DeleteFileW((program + L".remove.txt").c_str());
+        View.Errors.clear();
+
+        RunSteps(Services(ServiceStep(service.Name(), L"-remove keep")));
+
+        EXPECT_FALSE(test::FileExists(planted + L".remove.txt")) << "the planted program ran";
+        if (c.Runs) {
+            EXPECT_TRUE(View.Errors.empty()) << WideToUtf8(View.Errors[0]);
+            EXPECT_EQ(test::ReadWideFile(program + L".remove.txt"),
+                      Shown(program) + L" -remove keep");
+            EXPECT_TRUE(SameTextAscii(
+                IncludeTrailingBackslash(test::ReadWideFile(program + L".folder.txt")),
+                IncludeTrailingBackslash(TSystemPath::GetSystemPath())));
+            EXPECT_FALSE(service.KeyExists());
+        } else {
+            EXPECT_EQ(View.Errors, std::vector<std::wstring>{NoProgram(c.ImagePath)});
+            EXPECT_TRUE(service.KeyExists());
+        }
+    }
+    SetEnvironmentVariableW(L"NrvTestUserDir", nullptr);
+    DeleteFileW(planted.c_str());
+    for (const wchar_t* file : {L"", L".remove.txt", L".folder.txt"})
+        DeleteFileW((inWindows + file).c_str());
+    RemoveDirectoryW(underWindows.c_str());
 }
 
 // A stopped service and a key with no service behind it are not stopped, but still removed;
@@ -154,13 +232,13 @@ TEST_F(ServiceStepTest, StoppedServicesKeysWithoutServiceAndMissingServices) {
     EXPECT_TRUE(View.Errors.empty()) << WideToUtf8(View.Errors[0]);
     EXPECT_TRUE(TracedInOrder(
         {L"Stopping service \"" + stopped.Name() + L"\"...", L"  service is not running.",
-         L"Executing \"" + Quoted(stopped.Exe()) + L" -remove\"...", L"  rc=0"}));
+         L"Executing \"" + Shown(stopped.Exe()) + L" -remove\"...", L"  rc=0"}));
     EXPECT_FALSE(stopped.KeyExists());
     EXPECT_TRUE(TracedInOrder(
         {L"Stopping service \"" + keyOnly.Name() + L"\"...", L"  open service failed.",
-         L"Executing \"" + Quoted(keyOnly.Exe()) + L" -remove AuthProxy\"...", L"  rc=0",
+         L"Executing \"" + Shown(keyOnly.Exe()) + L" -remove AuthProxy\"...", L"  rc=0",
          L"Service \"" + keyOnly.Name() + L"\" remove from registry"}));
-    EXPECT_EQ(keyOnly.RemovalCommandLine(), Quoted(keyOnly.Exe()) + L" -remove AuthProxy");
+    EXPECT_EQ(keyOnly.RemovalCommandLine(), Shown(keyOnly.Exe()) + L" -remove AuthProxy");
     EXPECT_FALSE(keyOnly.KeyExists());
     std::vector<std::wstring> lines = StepLines();
     auto last = std::find(lines.begin(), lines.end(), L"  " + missing);
@@ -175,6 +253,9 @@ TEST_F(ServiceStepTest, StoppedServicesKeysWithoutServiceAndMissingServices) {
 TEST_F(ServiceStepTest, ANameOutsideAServicesOwnKeyDeletesNoKey) {
     const std::wstring services = L"SYSTEM\\CurrentControlSet\\Services";
     test::TTestService canary;
+    // No removal program runs on the developers' workstation, so nothing but the registry
+    // guard stands between these names and the keys.
+    Workstation = AsciiLower(ComputerName());
     RunSteps(Services(ServiceStep(L"", L"-remove") + ServiceStep(L"\\", L"-remove")));
     EXPECT_TRUE(canary.KeyExists());
     TRegKey key;
@@ -216,8 +297,7 @@ TEST_F(ServiceStepTest, FailuresShowAnErrorLineAndKeepTheKey) {
                       noParam.Name() + L"\"/>" + ServiceStep(gone.Name(), L"-remove") +
                       ServiceStep(last.Name(), L"-remove")));
 
-    const std::wstring failingCommand = Quoted(failing.Exe()) + L" -remove keep rc=3";
-    const std::wstring goneCommand = Quoted(goneExe) + L" -remove";
+    const std::wstring failingCommand = Shown(failing.Exe()) + L" -remove keep rc=3";
     ASSERT_EQ(View.Errors.size(), 4u);
     EXPECT_EQ(View.Errors[0], L"Uninstall Service failed (Stop Service \"" + refusing.Name() +
                                   L"\" failed (Service stop failed))");
@@ -225,11 +305,7 @@ TEST_F(ServiceStepTest, FailuresShowAnErrorLineAndKeepTheKey) {
               L"Uninstall Service failed (Command \"" + failingCommand + L"\" failed (rc=3))");
     EXPECT_EQ(View.Errors[2], L"Uninstall Service failed (Could not convert variant of type "
                               L"(Null) into type (OleStr))");
-    EXPECT_EQ(View.Errors[3].rfind(L"Uninstall Service failed (LaunchAndWait \"" + goneCommand +
-                                       L"\" failed (" + SystemErrorText(ERROR_FILE_NOT_FOUND),
-                                   0),
-              0u)
-        << WideToUtf8(View.Errors[3]);
+    EXPECT_EQ(View.Errors[3], NoProgram(gone.ImagePath()));
     EXPECT_EQ(refusing.RemovalCommandLine(), L"");
     for (const auto* service : {&refusing, &failing, &noParam, &gone})
         EXPECT_TRUE(service->KeyExists()) << WideToUtf8(service->Name());
@@ -257,7 +333,7 @@ TEST_F(ServiceStepTest, KeysThatCannotBeReadOrDeleted) {
     EXPECT_EQ(unreadable.RemovalCommandLine(), L"");
     EXPECT_TRUE(TracedInOrder(
         {L"  rc=0", L"Unable to remove service \"" + undeletable.Name() + L"\" from registry"}));
-    EXPECT_EQ(undeletable.RemovalCommandLine(), Quoted(undeletable.Exe()) + L" -remove");
+    EXPECT_EQ(undeletable.RemovalCommandLine(), Shown(undeletable.Exe()) + L" -remove");
     EXPECT_TRUE(undeletable.KeyExists());
 }
 
