@@ -18,6 +18,7 @@
 #include "uninstall/script/ScriptAssert.h"
 #include "uninstall/script/ScriptAttributes.h"
 #include "uninstall/steps/KeyDeletion.h"
+#include "uninstall/steps/MachineClass.h"
 
 #include <memory>
 #include <optional>
@@ -174,27 +175,34 @@ void TComObjectStep::UnregisterDll(const std::wstring& File) {
         Trace(L"File \"%s\" unregistered", {File});
 }
 
+// The ProgID and its class are read and deleted in the machine's classes: through the merged
+// classes root a user's own registration of the ProgID could name any machine class.
 void TComObjectStep::UnregisterProgID(const std::wstring& ProgID) {
     Trace(L"Trying to unregister progid \"%s\"...", {ProgID});
-    std::wstring clsid;
-    if (TRegKey key = Registry::Open(HKEY_CLASSES_ROOT, ProgID + L"\\CLSID", KEY_READ | KEY_WRITE))
-        clsid = Registry::ReadString(key.Get(), L"");
-    else
+    const std::wstring clsid = MachineClass::OfProgID(ProgID);
+    if (clsid.empty()) {
         Trace(L"ProgID \"%s\" not found", {ProgID});
-    // The ProgID goes only together with the class it names.
-    if (clsid.empty())
-        return;
-    if (FEngine.Preview()) {
-        ReportKeyTree(FEngine, HKEY_CLASSES_ROOT, L"CLSID\\" + clsid, L"CLSID\\" + clsid);
-        ReportKeyTree(FEngine, HKEY_CLASSES_ROOT, ProgID, ProgID);
+        // The ProgID goes only together with the class it names.
         return;
     }
-    DeleteClassKey(L"CLSID\\" + clsid);
+    const std::wstring classKey = L"CLSID\\" + clsid;
+    if (std::wstring refusal = MachineClass::Refusal(ProgID, clsid); !refusal.empty()) {
+        FEngine.DoErrorFmt(L"Class \"%s\" of ProgID \"%s\" is not deleted (%s)",
+                           {classKey, ProgID, refusal});
+        return;
+    }
+    if (FEngine.Preview()) {
+        ReportKeyTree(FEngine, HKEY_LOCAL_MACHINE, MachineClass::ClassesKey + classKey, classKey);
+        ReportKeyTree(FEngine, HKEY_LOCAL_MACHINE, MachineClass::ClassesKey + ProgID, ProgID);
+        return;
+    }
+    DeleteClassKey(classKey);
     DeleteClassKey(ProgID);
 }
 
 void TComObjectStep::DeleteClassKey(const std::wstring& Path) {
-    TStepKeyDeletion deletion = DeleteKeyTree(FEngine, HKEY_CLASSES_ROOT, Path, Path);
+    TStepKeyDeletion deletion =
+        DeleteKeyTree(FEngine, HKEY_LOCAL_MACHINE, MachineClass::ClassesKey + Path, Path);
     if (deletion.Deleted)
         Trace(L"  registry key \"%s\" deleted", {Path});
     else if (!deletion.Error.empty())

@@ -159,7 +159,9 @@ TEST_F(RegistryEndToEnd, TheScriptsKeysGoAndTheDecoysStay) {
     Make(L"LP\\bin\\RinseKit.dll", test::HelperPath(L"com_server.dll"));
     const std::wstring assembly = Make(L"LP\\Velmarix\\WebSocket\\talveno.webSocket.client.dll");
     WriteRegString(HKEY_CLASSES_ROOT, ProgId + L"\\CLSID", L"", ClassKey.substr(6));
-    CreateRegKey(HKEY_CLASSES_ROOT, ClassKey + L"\\InprocServer32");
+    // The class's server lies in the suite's program folder.
+    WriteRegString(HKEY_CLASSES_ROOT, ClassKey + L"\\InprocServer32", L"",
+                   server.substr(0, server.find_last_of(L'\\') + 1) + L"kvcomp1.dll");
     CreateRegKey(HKEY_CLASSES_ROOT, ClassKey + L"\\Decoy", KEY_WOW64_64KEY);
     InstallTool();
     // Mail profiles.

@@ -235,6 +235,7 @@ protected:
 TEST_F(ProgIdStepTest, AProgIdGoesWithItsClassAndTheDecoyStays) {
     test::WriteRegString(HKEY_CLASSES_ROOT, ProgId + L"\\CLSID", L"", ClassKey.substr(6));
     test::CreateRegKey(HKEY_CLASSES_ROOT, ClassKey + L"\\InprocServer32");
+    test::WriteRegString(HKEY_CLASSES_ROOT, ClassKey + L"\\VersionIndependentProgID", L"", ProgId);
     test::CreateRegKey(HKEY_CLASSES_ROOT, ClassKey + L"\\Decoy", KEY_WOW64_64KEY);
 
     RunComObject(Attr(L"ProgID", ProgId));
@@ -263,6 +264,49 @@ TEST_F(ProgIdStepTest, AProgIdGoesOnlyWithAClassItNames) {
     EXPECT_EQ(View.Errors[0].rfind(L"Unable to delete registry key \"" + ClassKey + L"\" (", 0),
               0u);
     EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, ProgId));
+}
+
+// A ProgID may name any class: only one that is the suite's goes. A class that names another
+// ProgID and whose server lies outside the suite's folders (another product's, or one a user
+// pointed the ProgID at) stays, with an error line, and so does the ProgID.
+TEST_F(ProgIdStepTest, OnlyTheSuitesClassGoesWithTheProgId) {
+    test::TTempFolder other;
+    struct TCase {
+        const char* Name;
+        std::wstring NamedProgId, Server;
+        bool Goes;
+    };
+    const TCase cases[] = {
+        {"names the ProgID, versioned", ProgId + L".3", other.Path() + L"x.dll", true},
+        {"names another ProgID", L"Other.Document", other.Path() + L"other.dll", false},
+        {"names nothing, server elsewhere", L"", L"\"" + other.Path() + L"other.exe\" -x", false},
+        {"names a ProgID that only starts alike", ProgId + L"x", L"", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        test::WriteRegString(HKEY_CLASSES_ROOT, ProgId + L"\\CLSID", L"", ClassKey.substr(6));
+        if (!c.NamedProgId.empty())
+            test::WriteRegString(HKEY_CLASSES_ROOT, ClassKey + L"\\ProgID", L"", c.NamedProgId);
+        if (!c.Server.empty())
+            test::WriteRegString(HKEY_CLASSES_ROOT, ClassKey + L"\\LocalServer32", L"", c.Server);
+
+        RunComObject(Attr(L"ProgID", ProgId));
+
+        EXPECT_EQ(RegKeyExists(HKEY_CLASSES_ROOT, ClassKey), !c.Goes);
+        EXPECT_EQ(RegKeyExists(HKEY_CLASSES_ROOT, ProgId), !c.Goes);
+        if (c.Goes) {
+            EXPECT_TRUE(View.Errors.empty());
+        } else {
+            ASSERT_EQ(View.Errors.size(), 1u);
+            EXPECT_EQ(View.Errors[0].rfind(L"Class \"" + ClassKey + L"\" of ProgID \"" + ProgId +
+                                               L"\" is not deleted (",
+                                           0),
+                      0u)
+                << WideToUtf8(View.Errors[0]);
+        }
+        test::DeleteRegTreeSafely(HKEY_CLASSES_ROOT, ClassKey);
+        test::DeleteRegTreeSafely(HKEY_CLASSES_ROOT, ProgId);
+    }
 }
 
 TEST_F(ProgIdStepTest, OnlyRegasmOneChoosesTheRegistrationTool) {

@@ -287,6 +287,7 @@ TEST_F(PreviewTest, RegistryStepsReportKeysAndChangeNone) {
     const std::wstring& clsid = com.Clsid;
     SetString(HKEY_CLASSES_ROOT, com.ProgId + L"\\CLSID", L"", clsid);
     SetString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\InprocServer32", L"", L"x.dll");
+    SetString(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid + L"\\ProgID", L"", com.ProgId + L".1");
     const auto userBefore = KeyState(HKEY_CURRENT_USER, user.Path());
     const auto entryBefore = KeyState(HKEY_LOCAL_MACHINE, entry.Path());
     const auto classBefore = KeyState(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid);

@@ -1,0 +1,93 @@
+#include "uninstall/steps/MachineClass.h"
+
+#include "core/Text.h"
+#include "env/Variables.h"
+#include "sys/FileEntry.h"
+#include "sys/MachineEnvironment.h"
+#include "sys/ProtectedFolders.h"
+#include "sys/Registry.h"
+
+#include <vector>
+
+namespace MachineClass {
+
+const std::wstring ClassesKey = L"Software\\Classes\\";
+
+namespace {
+
+// The folders the suite was installed to, as its deployment and installation settings name
+// them (both below HKLM).
+std::vector<std::wstring> SuiteFolders() {
+    std::vector<std::wstring> folders;
+    for (const wchar_t* variable :
+         {L"%Esd.LPDir%", L"%Esd.LDDir%", L"%Esd.LPCDir%", L"%Norva.InstallPath%"}) {
+        std::wstring folder;
+        try {
+            folder = GetVariables().Replace(variable);
+        } catch (const std::exception&) {
+            continue; // not installed there
+        }
+        if (!folder.empty() && folder != variable && PathFormReason(folder).empty())
+            folders.push_back(IncludeTrailingBackslash(FileSystem::ResolvedSpelling(folder)));
+    }
+    return folders;
+}
+
+bool Below(const std::wstring& Path, const std::wstring& Folder) {
+    return Path.size() > Folder.size() &&
+           FileSystem::SamePath(Path.substr(0, Folder.size()), Folder);
+}
+
+// The server's file: the default value of the class's InprocServer32 or LocalServer32, its
+// quotes and arguments left off.
+std::wstring ServerFile(HKEY Class) {
+    for (const wchar_t* kind : {L"InprocServer32", L"LocalServer32"}) {
+        TRegKey server = Registry::OpenRead(Class, kind);
+        if (!server)
+            continue;
+        std::wstring file = MachineEnvironment::Expand(Registry::ReadString(server.Get(), L""));
+        if (!file.empty() && file[0] == L'"')
+            file = file.substr(1, file.find(L'"', 1) - 1);
+        else if (kind[0] == L'L')
+            file = file.substr(0, file.find(L' '));
+        if (!file.empty())
+            return FileSystem::ResolvedSpelling(file);
+    }
+    return L"";
+}
+
+bool NamesProgID(HKEY Class, const std::wstring& ProgID) {
+    for (const wchar_t* kind : {L"ProgID", L"VersionIndependentProgID"}) {
+        TRegKey key = Registry::OpenRead(Class, kind);
+        if (!key)
+            continue;
+        const std::wstring named = Registry::ReadString(key.Get(), L"");
+        // "Suite.Document.1" is the versioned form of "Suite.Document".
+        if (FileSystem::SamePath(named, ProgID) ||
+            (named.size() > ProgID.size() && named[ProgID.size()] == L'.' &&
+             FileSystem::SamePath(named.substr(0, ProgID.size()), ProgID)))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::wstring OfProgID(const std::wstring& ProgID) {
+    TRegKey key = Registry::OpenRead(HKEY_LOCAL_MACHINE, ClassesKey + ProgID + L"\\CLSID");
+    return key ? Registry::ReadString(key.Get(), L"") : L"";
+}
+
+std::wstring Refusal(const std::wstring& ProgID, const std::wstring& Clsid) {
+    TRegKey key = Registry::OpenRead(HKEY_LOCAL_MACHINE, ClassesKey + L"CLSID\\" + Clsid);
+    if (!key || NamesProgID(key.Get(), ProgID))
+        return L"";
+    const std::wstring server = ServerFile(key.Get());
+    for (const auto& folder : SuiteFolders())
+        if (!server.empty() && Below(server, folder))
+            return L"";
+    return server.empty() ? L"it names another ProgID and no server of the suite"
+                          : L"its server \"" + server + L"\" is not the suite's";
+}
+
+} // namespace MachineClass
