@@ -1,5 +1,9 @@
 #include "sys/ComServer.h"
 
+#include "core/Exception.h"
+#include "core/Format.h"
+#include "sys/GuardedCall.h"
+
 namespace ComServer {
 
 namespace {
@@ -23,24 +27,52 @@ private:
     UINT FPrevious;
 };
 
+// A crash in the server's code ends its call with an exception of ours.
+void RunGuarded(void (*Call)(void*), void* Context, const wchar_t* Where) {
+    if (DWORD code = GuardedCall::Run(Call, Context); code != 0)
+        throw Exception(Format(L"exception %.8x in %s",
+                               {static_cast<unsigned long>(code), std::wstring(Where)}));
+}
+
 } // namespace
 
 TModuleHandle Load(const std::wstring& Path, DWORD& Error) {
     TCriticalErrorsOff quiet;
+    struct TLoad {
+        const wchar_t* Path;
+        HMODULE Module;
+        DWORD Error;
+    } load{Path.c_str(), nullptr, ERROR_SUCCESS};
     // A system without these search flags (Vista without its loader update) refuses the load:
     // better a server left registered than one whose imports are searched where users write.
-    TModuleHandle module(LoadLibraryExW(Path.c_str(), nullptr, SearchBesideAndSystem));
-    Error = module ? ERROR_SUCCESS : GetLastError();
-    return module;
+    RunGuarded(
+        [](void* Context) {
+            auto* l = static_cast<TLoad*>(Context);
+            l->Module = LoadLibraryExW(l->Path, nullptr, SearchBesideAndSystem);
+            l->Error = l->Module ? ERROR_SUCCESS : GetLastError();
+        },
+        &load, L"the library's start");
+    Error = load.Error;
+    return TModuleHandle(load.Module);
 }
 
 std::optional<HRESULT> Unregister(HMODULE Module) {
     using TDllUnregisterServer = HRESULT(STDAPICALLTYPE*)();
-    auto unregister = reinterpret_cast<TDllUnregisterServer>(
-        reinterpret_cast<void*>(GetProcAddress(Module, "DllUnregisterServer")));
-    if (!unregister)
+    struct TCall {
+        TDllUnregisterServer Entry;
+        HRESULT Result;
+    } call{reinterpret_cast<TDllUnregisterServer>(
+               reinterpret_cast<void*>(GetProcAddress(Module, "DllUnregisterServer"))),
+           S_OK};
+    if (!call.Entry)
         return std::nullopt;
-    return unregister();
+    RunGuarded(
+        [](void* Context) {
+            auto* c = static_cast<TCall*>(Context);
+            c->Result = c->Entry();
+        },
+        &call, L"DllUnregisterServer");
+    return call.Result;
 }
 
 } // namespace ComServer

@@ -1,8 +1,11 @@
 // An in-process COM server of the tests. Its DllUnregisterServer appends a line to the file
 // named by the environment variable NRV_TEST_COM_RECORD: its own path, "|", and the path of the
 // com_dep.dll it was loaded with. It returns S_OK, or E_FAIL when its file name holds "efail".
+// A copy whose file name holds "crashunreg" writes through a null pointer in DllUnregisterServer,
+// one whose name holds "crashmain" in its DllMain when it is loaded.
 #include <windows.h>
 
+#include <cstdint>
 #include <cwchar>
 #include <string>
 
@@ -37,12 +40,31 @@ void Record(const std::wstring& Line) {
     CloseHandle(handle);
 }
 
-} // namespace
-
-extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllUnregisterServer() {
+bool NameHolds(const wchar_t* Part) {
     std::wstring self = OwnPath();
-    Record(self + L"|" + ComDepPath());
     std::wstring name = self.substr(self.find_last_of(L'\\') + 1);
     CharLowerBuffW(&name[0], static_cast<DWORD>(name.size()));
-    return name.find(L"efail") != std::wstring::npos ? E_FAIL : S_OK;
+    return name.find(Part) != std::wstring::npos;
+}
+
+// An access violation: the address is read at run time, so the compiler cannot see the null
+// pointer and put a trap instruction in the store's place.
+void Crash() {
+    volatile uintptr_t nowhere = 0;
+    *reinterpret_cast<volatile int*>(nowhere) = 1;
+}
+
+} // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID) {
+    if (Reason == DLL_PROCESS_ATTACH && NameHolds(L"crashmain"))
+        Crash();
+    return TRUE;
+}
+
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllUnregisterServer() {
+    Record(OwnPath() + L"|" + ComDepPath());
+    if (NameHolds(L"crashunreg"))
+        Crash();
+    return NameHolds(L"efail") ? E_FAIL : S_OK;
 }

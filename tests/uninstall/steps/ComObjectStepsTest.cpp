@@ -129,6 +129,35 @@ TEST_F(ComStepTest, AServerThatFailsIsAnErrorLineAndTheWalkGoesOn) {
     EXPECT_EQ(SortedUnregistered(), (std::vector<std::wstring>{failing, fine}));
 }
 
+// A server that crashes, when it is loaded or when it unregisters, ends only its own call: the
+// crash is traced with its code and the walk goes on to the next server.
+TEST_F(ComStepTest, AServerThatCrashesIsTracedAndTheWalkGoesOn) {
+    const std::wstring inMain = Server(L"top\\a-crashmain.dll");
+    const std::wstring inUnregister = Server(L"top\\b-crashunreg.dll");
+    const std::wstring fine = Server(L"top\\c-fine.dll");
+
+    RunComObject(Attr(L"Path", Root.Path() + L"top") + Attr(L"Mask", L"*.dll"));
+
+    EXPECT_TRUE(View.Errors.empty());
+    // The one that crashed in DllUnregisterServer had recorded its call first.
+    EXPECT_EQ(Unregistered(), (std::vector<std::wstring>{inUnregister, fine}));
+    auto lineStarting = [&](const std::wstring& Start) {
+        auto at = std::find_if(Trace.Lines.begin(), Trace.Lines.end(),
+                               [&](const auto& line) { return line.rfind(Start, 0) == 0; });
+        return at == Trace.Lines.end() ? std::wstring() : *at;
+    };
+    // The code is the one the system reports: an access violation (C0000005), which Wine
+    // running through qemu-i386 reports as an illegal instruction (C000001D).
+    const std::wstring failed = L"|UnregisterDll(\"" + inUnregister + L"\") failed (exception ";
+    const std::wstring line = lineStarting(failed);
+    EXPECT_TRUE(line == failed + L"C0000005 in DllUnregisterServer)" ||
+                line == failed + L"C000001D in DllUnregisterServer)")
+        << WideToUtf8(line);
+    // Where the system's loader itself catches a crash in a library's start, the load fails.
+    EXPECT_TRUE(!lineStarting(L"|UnregisterDll(\"" + inMain + L"\") failed (exception ").empty() ||
+                !lineStarting(L"TMainForm|Load \"" + inMain + L"\" failed (").empty());
+}
+
 TEST_F(ComStepTest, AServerThatCannotBeLoadedIsOnlyTraced) {
     // A 64-bit library, which this 32-bit process cannot load, and a file that is no library.
     const std::wstring amd64 = Make(L"top\\amd64.dll");
