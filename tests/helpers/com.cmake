@@ -12,3 +12,9 @@ foreach(dll com_dep com_server)
 endforeach()
 add_test_helper(regasm_standin SOURCES regasm_standin.cpp)
 add_test_helper(dll_probe SOURCES dll_probe.cpp LIBS sys)
+# A version.dll a user might plant beside the program.
+add_library(planted_version SHARED planted_version.cpp)
+target_link_libraries(planted_version PRIVATE project_options)
+target_link_options(planted_version PRIVATE -Wl,--kill-at)
+set_target_properties(planted_version PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY
+                                                         ${CMAKE_BINARY_DIR}/helpers)

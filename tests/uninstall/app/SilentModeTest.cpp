@@ -276,6 +276,26 @@ TEST_F(SilentModeRun, ExitCodesRestartAndTraceWithoutAnyWindow) {
 
 // A quiet preview writes what the run would do to the standard output it was given (here a
 // pipe) and leaves the installation as it was.
+// A version.dll planted beside the program (a downloads folder) never loads, even where the
+// system prefers a native version.dll to its own: the program takes its libraries that are
+// no known DLLs from the system folder, after its entry has limited the search.
+TEST_F(SilentModeRun, ALibraryPlantedBesideTheProgramIsNotLoaded) {
+    TInstalledProgram program(L"e2e_silent.exe");
+    const std::wstring planted = program.Folder.Path() + L"version.dll";
+    ASSERT_TRUE(
+        CopyFileW(test::HelperPath(L"planted_version.dll").c_str(), planted.c_str(), FALSE));
+
+    auto result =
+        test::Run(program.Command(L"/quiet /trace"),
+                  {L"WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d;version=n,b"}, 120000);
+
+    EXPECT_EQ(result.ExitCode, 0u);
+    EXPECT_FALSE(test::FileExists(planted + L".loaded")) << "the planted library ran";
+    // The trace file's header names the program's version, read through the system's library.
+    const std::string log = test::ReadTextFile(program.LogFile());
+    EXPECT_NE(log.find("4.2.0.0"), std::string::npos) << log.substr(0, 400);
+}
+
 TEST_F(SilentModeRun, AQuietPreviewSaysWhatWouldGoAndLeavesIt) {
     TInstalledProgram program(L"e2e_silent.exe");
     auto result = test::Run(program.Command(L"/quiet /preview"));
