@@ -36,6 +36,8 @@ std::wstring ItemListPath(IShellLinkW* Link, const std::wstring& Otherwise) {
     return SHGetPathFromIDListW(item.get(), path) && path[0] != L'\0' ? path : Otherwise;
 }
 
+constexpr DWORD ResolveWaitMs = 500;
+
 } // namespace
 
 // Read through the wide interface and with the file name as given: through the ANSI one a
@@ -50,7 +52,12 @@ void TShortcutLink::Read() {
         return;
     if (FAILED(file->Load(ShortcutFile.c_str(), STGM_READ)))
         throw EShortcutError(L"Unable to open link file");
-    if (link->Resolve(nullptr, SLR_NO_UI | SLR_ANY_MATCH) != S_OK)
+    // Never searched, tracked or rewritten: a link a user planted could otherwise send the
+    // elevated program across the network and make it wait there, or have it rewrite the file.
+    // With SLR_NO_UI the high word is the longest wait in milliseconds.
+    const DWORD flags = DWORD(SLR_NO_UI) | DWORD(SLR_NOSEARCH) | DWORD(SLR_NOTRACK) |
+                        DWORD(SLR_NOUPDATE) | (ResolveWaitMs << 16);
+    if (link->Resolve(nullptr, flags) != S_OK)
         return;
 
     wchar_t text[TextLength] = {};
