@@ -7,6 +7,9 @@
 
 namespace {
 
+constexpr ULONGLONG SweepLimitMs = 2000;
+constexpr UINT MoveAnswerMs = 100;
+
 bool HasClass(HWND wnd, const wchar_t* name) {
     wchar_t buffer[256] = {};
     GetClassNameW(wnd, buffer, 256);
@@ -41,13 +44,21 @@ BOOL CALLBACK ProcessIcons(HWND wnd, LPARAM) {
     RECT rect = {};
     GetClientRect(wnd, &rect);
     // Along the longer side, through the middle of the shorter one, so that the pointer
-    // passes over every icon of a horizontal or a vertical taskbar.
+    // passes over every icon of a horizontal or a vertical taskbar. Any program may make a
+    // window of the taskbar's class: the sweep goes no further than the screens reach and
+    // lasts two seconds at most, and a window that does not answer ends it.
     const bool horizontal = rect.right >= rect.bottom;
-    const int length = std::max<int>(rect.right, rect.bottom);
-    for (int i = 1; i <= length; ++i) {
+    const int screen =
+        std::max(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    const int length = std::min<int>(std::max<int>(rect.right, rect.bottom), screen);
+    const ULONGLONG deadline = GetTickCount64() + SweepLimitMs;
+    for (int i = 1; i <= length && GetTickCount64() < deadline; ++i) {
         int x = horizontal ? i : rect.right / 2;
         int y = horizontal ? rect.bottom / 2 : i;
-        SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG,
+                                 MoveAnswerMs, &result))
+            break;
     }
     return FALSE;
 }

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -16,6 +17,14 @@ LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 
 std::vector<POINT> Moves;
 WNDPROC ToolbarProc = nullptr;
+
+LRESULT CALLBACK SlowProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_MOUSEMOVE) {
+        Moves.push_back({static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))});
+        Sleep(20);
+    }
+    return CallWindowProcW(ToolbarProc, h, m, w, l);
+}
 
 LRESULT CALLBACK CountingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     if (m == WM_MOUSEMOVE)
@@ -122,3 +131,26 @@ TEST_F(TrayRefresh, StartsWithItsOwnTraceLineAndNeverRaises) {
 }
 
 } // namespace
+
+// Any program may make a window of the taskbar's class: one far larger than the screens, or
+// one that answers slowly, does not hold the run. The sweep stops at the screens' size and
+// after two seconds.
+TEST_F(TrayRefresh, AFakeTaskbarCannotHoldTheRun) {
+    const int screen =
+        std::max(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    HWND huge = Toolbar(0, 30000, 30);
+    ToolbarProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(huge, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProc)));
+    RefreshTrayIcon(nullptr);
+    EXPECT_GT(Client(huge).right, screen);
+    EXPECT_EQ(Moves.size(), static_cast<size_t>(screen));
+    DestroyWindow(huge);
+
+    Moves.clear();
+    HWND slow = Toolbar(0, 700, 30);
+    ToolbarProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(slow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SlowProc)));
+    RefreshTrayIcon(nullptr);
+    // 700 answers of 20 ms would take 14 s.
+    EXPECT_LT(Moves.size(), 700u);
+}
