@@ -11,8 +11,14 @@ std::wstring KeyPath(const std::wstring& Path) {
 }
 
 TRegKey Open(HKEY Root, const std::wstring& Path, REGSAM Access) {
+    LSTATUS status;
+    return Open(Root, Path, Access, status);
+}
+
+TRegKey Open(HKEY Root, const std::wstring& Path, REGSAM Access, LSTATUS& Status) {
     TRegKey key;
-    if (RegOpenKeyExW(Root, KeyPath(Path).c_str(), 0, Access, key.Put()) != ERROR_SUCCESS)
+    Status = RegOpenKeyExW(Root, KeyPath(Path).c_str(), 0, Access, key.Put());
+    if (Status != ERROR_SUCCESS)
         key.Release(); // a failed open may leave garbage in the out parameter
     return key;
 }

@@ -15,6 +15,8 @@ std::wstring KeyPath(const std::wstring& Path);
 
 // The key opened with Access, never created; empty when it cannot be opened.
 [[nodiscard]] TRegKey Open(HKEY Root, const std::wstring& Path, REGSAM Access);
+// As Open; Status is the system's code of a failed open (ERROR_SUCCESS when it opened).
+[[nodiscard]] TRegKey Open(HKEY Root, const std::wstring& Path, REGSAM Access, LSTATUS& Status);
 // As Open, but a key that cannot be opened raises "<What> (<system text>)".
 TRegKey OpenOrRaise(HKEY Root, const std::wstring& Path, REGSAM Access, const std::wstring& What);
 

@@ -206,7 +206,8 @@ void TComObjectStep::DeleteClassKey(const std::wstring& Path) {
     if (deletion.Deleted)
         Trace(L"  registry key \"%s\" deleted", {Path});
     else if (!deletion.Error.empty())
-        FEngine.DoErrorFmt(L"Unable to delete registry key \"%s\" (%s)", {Path, deletion.Error});
+        ShowErrorWithReason(FEngine, Format(L"Unable to delete registry key \"%s\"", {Path}),
+                            deletion.Error);
 }
 
 void TComObjectStep::RegasmUnregister(const std::wstring& File) {

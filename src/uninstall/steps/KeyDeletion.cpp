@@ -1,6 +1,8 @@
 #include "uninstall/steps/KeyDeletion.h"
 
 #include "core/SystemError.h"
+#include "logging/Logger.h"
+#include "sys/RegistryKeys.h"
 #include "sys/RegistryTree.h"
 
 void ShowKeyRefusal(TUninstallEngine& Engine, const std::wstring& Shown,
@@ -27,4 +29,25 @@ TStepKeyDeletion DeleteKeyTree(TUninstallEngine& Engine, HKEY Root, const std::w
         return {true, L""};
     std::wstring text = SystemErrorText(deletion.Error);
     return {false, text.empty() ? Format(L"0x%x", {deletion.Error}) : text};
+}
+
+void ShowErrorWithReason(TUninstallEngine& Engine, const std::wstring& Text,
+                         const std::wstring& Reason) {
+    GetLogger().Write(&Engine, L"  reason: %s", {Reason}, ttInformation);
+    Engine.DoError(Text);
+}
+
+void RaiseWithReason(TUninstallEngine& Engine, const std::wstring& Text,
+                     const std::wstring& Reason) {
+    GetLogger().Write(&Engine, L"  reason: %s", {Reason}, ttInformation);
+    throw Exception(Text);
+}
+
+TRegKey OpenStepKey(TUninstallEngine& Engine, HKEY Root, const std::wstring& Path, REGSAM Access) {
+    LSTATUS status;
+    TRegKey key = Registry::Open(Root, Path, Access, status);
+    if (!key)
+        RaiseWithReason(Engine, Format(L"Open registry key \"%s\" failed", {Path}),
+                        SystemErrorText(static_cast<DWORD>(status)));
+    return key;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "core/Handle.h"
 #include "uninstall/engine/Engine.h"
 
 #include <windows.h>
@@ -10,6 +11,18 @@
 // The error line of a key the guard refuses: "Registry key "<Shown>" is not deleted (<reason>)".
 void ShowKeyRefusal(TUninstallEngine& Engine, const std::wstring& Shown,
                     const std::wstring& Reason);
+
+// Errors whose texts log readers match to the letter carry no reason of the system's: the
+// reason goes on a trace line of its own right before ("  reason: <Reason>"). The first shows
+// the error line, the second raises the text.
+void ShowErrorWithReason(TUninstallEngine& Engine, const std::wstring& Text,
+                         const std::wstring& Reason);
+[[noreturn]] void RaiseWithReason(TUninstallEngine& Engine, const std::wstring& Text,
+                                  const std::wstring& Reason);
+
+// The key opened for a step with Access; one that cannot be opened raises "Open registry key
+// "<Path>" failed", the system's reason traced before.
+TRegKey OpenStepKey(TUninstallEngine& Engine, HKEY Root, const std::wstring& Path, REGSAM Access);
 
 struct TStepKeyDeletion {
     bool Deleted = false;

@@ -9,6 +9,7 @@
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/ScriptAssert.h"
 #include "uninstall/script/ScriptAttributes.h"
+#include "uninstall/steps/KeyDeletion.h"
 
 #include <vector>
 
@@ -49,9 +50,7 @@ void TUninstallEngine::UninstallPath(const TXmlNode& Node) {
     try {
         const std::wstring name = GetVariables().Replace(ScriptAttr::RequiredText(Node, L"Name"));
         SetStatus(2, L"  " + name);
-        TRegKey key =
-            Registry::OpenOrRaise(HKEY_LOCAL_MACHINE, EnvironmentKey, KEY_READ | KEY_WRITE,
-                                  Format(L"Open registry key \"%s\" failed", {EnvironmentKey}));
+        TRegKey key = OpenStepKey(*this, HKEY_LOCAL_MACHINE, EnvironmentKey, KEY_READ | KEY_WRITE);
         if (!Registry::ValueExists(key.Get(), PathValue))
             throw Exception(Format(L"Registry value \"%s\" not found", {PathValue}));
         // Read whole: a value that cannot be read back unchanged is left as it is.

@@ -71,7 +71,8 @@ void TUninstallEngine::UninstallProfiles(const TXmlNode& Group) {
             // A profile that stays is said; one that went is not traced.
             TStepKeyDeletion deletion = DeleteKeyTree(*this, root, path, path);
             if (!deletion.Error.empty())
-                DoErrorFmt(L"Delete registry key \"%s\" failed (%s)", {path, deletion.Error});
+                ShowErrorWithReason(*this, Format(L"Delete registry key \"%s\" failed", {path}),
+                                    deletion.Error);
         }
     } catch (const std::exception& e) {
         DoErrorFmt(L"Uninstall Profiles failed (%s)", {ExceptionMessage(e)});

@@ -69,8 +69,8 @@ void TUninstallEngine::UninstallRegistryKey(const TXmlNode& Node) {
             return;
         TStepKeyDeletion deletion = DeleteKeyTree(*this, root, path, text);
         if (!deletion.Error.empty())
-            throw Exception(
-                Format(L"Delete registry key \"%s\" failed (%s)", {text, deletion.Error}));
+            RaiseWithReason(*this, Format(L"Delete registry key \"%s\" failed", {text}),
+                            deletion.Error);
         if (deletion.Deleted)
             GetLogger().Write(this, L"  key \"%s\" deleted", {text}, ttInformation);
     } catch (const std::exception& e) {
@@ -85,9 +85,7 @@ void TUninstallEngine::UninstallAppPathValue(const TXmlNode& Node) {
     const TMask mask(maskText);
     std::vector<std::wstring> entries;
     {
-        TRegKey appPaths =
-            Registry::OpenOrRaise(HKEY_LOCAL_MACHINE, AppPathsKey, ReadWrite,
-                                  Format(L"Open registry key \"%s\" failed", {AppPathsKey}));
+        TRegKey appPaths = OpenStepKey(*this, HKEY_LOCAL_MACHINE, AppPathsKey, ReadWrite);
         entries = Registry::SubKeyNames(appPaths.Get());
     }
     std::vector<std::wstring> noted;
@@ -106,6 +104,7 @@ void TUninstallEngine::UninstallAppPathValue(const TXmlNode& Node) {
         if (deletion.Deleted)
             GetLogger().Write(this, L"  registry key \"%s\" deleted", {path}, ttInformation);
         else if (!deletion.Error.empty())
-            DoErrorFmt(L"Delete registry key \"%s\" failed (%s)", {path, deletion.Error});
+            ShowErrorWithReason(*this, Format(L"Delete registry key \"%s\" failed", {path}),
+                                deletion.Error);
     }
 }
