@@ -227,7 +227,7 @@ TEST_F(StepTest, ALinkedFolderIsNeverDescendedInto) {
     const std::wstring fixture = L"C:\\link-fixture\\";
     if (!(GetFileAttributesW((fixture + L"tree\\lnk").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
         GetFileAttributesW((fixture + L"tree\\lnk").c_str()) == INVALID_FILE_ATTRIBUTES)
-        GTEST_SKIP() << "no folder link fixture in this prefix";
+        GTEST_FAIL() << "the link fixture the set-up made is gone: a step walked into it";
 
     RunSteps(FolderStep(fixture + L"tree"));
 
@@ -260,7 +260,7 @@ bool IsFolderLink(const std::wstring& Path) {
 TEST_F(StepTest, AFolderStepOnALinkRemovesTheLinkAlone) {
     const std::wstring link = LinkFixture + L"top\\lnk";
     if (!IsFolderLink(link))
-        GTEST_SKIP() << "no folder link fixture in this prefix";
+        GTEST_FAIL() << "the link fixture the set-up made is gone: a step walked into it";
 
     for (const std::wstring& path : {link, link + L"\\"}) {
         SCOPED_TRACE(WideToUtf8(path));
@@ -284,7 +284,7 @@ TEST_F(StepTest, AFolderStepOnALinkRemovesTheLinkAlone) {
 TEST_F(StepTest, ARecursiveFileStepDoesNotSearchALinkedFolder) {
     const std::wstring files = LinkFixture + L"files\\";
     if (!IsFolderLink(files + L"lnk"))
-        GTEST_SKIP() << "no folder link fixture in this prefix";
+        GTEST_FAIL() << "the link fixture the set-up made is gone: a step walked into it";
 
     RunSteps(L"<Files><File Path=\"" + files + L"\" Mask=\"*.txt\" Recursive=\"True\"/></Files>");
 
@@ -294,6 +294,33 @@ TEST_F(StepTest, ARecursiveFileStepDoesNotSearchALinkedFolder) {
     EXPECT_TRUE(IsFolderLink(files + L"lnk"));
     EXPECT_TRUE(Locked().empty());
     EXPECT_TRUE(View.Errors.empty());
+}
+
+// filelinks and tree-filelink each hold flink.txt, a file link to outside.txt beside them. Wine
+// opens a Unix link as its target: a File step and a Folder step check each handle for what it
+// really names, so the file outside stays whole and the link stays, with an error line.
+TEST_F(StepTest, AFileLinkNeverTakesTheFileOutside) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"filelinks", L"<Files><File Path=\"" + LinkFixture +
+                           L"filelinks\" Mask=\"*.txt\" Recursive=\"False\"/></Files>"},
+        {L"tree-filelink", FolderStep(LinkFixture + L"tree-filelink")},
+    };
+    for (const auto& [tree, step] : cases) {
+        SCOPED_TRACE(WideToUtf8(tree));
+        const std::wstring link = LinkFixture + tree + L"\\flink.txt";
+        const std::wstring outside = LinkFixture + tree + L"-target\\outside.txt";
+        if (!test::FileExists(link) || !test::FileExists(outside))
+            GTEST_FAIL() << "the link fixture the set-up made is gone: a step walked into it";
+        View.Errors.clear();
+
+        RunSteps(step);
+
+        EXPECT_EQ(test::ReadTextFile(outside), "keep\n");
+        EXPECT_TRUE(test::FileExists(link));
+        EXPECT_EQ(View.Errors, std::vector<std::wstring>{L"Link \"" + link +
+                                                         L"\" is not deleted (the link cannot be "
+                                                         L"removed without touching its target)"});
+    }
 }
 
 } // namespace

@@ -209,7 +209,7 @@ TEST_F(PreviewTest, ALinkInTheTreeIsReportedAndKept) {
     const std::wstring tree = L"C:\\link-fixture\\preview";
     const DWORD attributes = GetFileAttributesW((tree + L"\\lnk").c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        GTEST_SKIP() << "no folder link fixture in this prefix";
+        GTEST_FAIL() << "the link fixture the set-up made is gone: a step walked into it";
     const auto before = TreeState(L"C:\\link-fixture");
 
     RunSteps(L"<Folders><Folder Path=\"" + tree + L"\"/></Folders>");

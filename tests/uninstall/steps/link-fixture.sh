@@ -7,6 +7,7 @@
 #   files\sub\f.txt and files\lnk -> files-target\f.txt a recursive File step over the tree
 #   shortcuts\lnk -> shortcuts-target                  a Shortcut step over a linked folder
 #   preview\sub\f.txt and preview\lnk -> preview-target  a preview over a tree with a link
+#   filelinks\flink.txt, tree-filelink\flink.txt -> ...-target\outside.txt  file links
 set -e
 : "${WINEPREFIX:?the links go into the test run's Wine prefix}"
 d="$WINEPREFIX/drive_c/link-fixture"
@@ -28,3 +29,10 @@ mkdir -p "$d/preview/sub" "$d/preview-target"
 echo x > "$d/preview/sub/f.txt"
 echo keep > "$d/preview-target/keep.txt"
 ln -s ../preview-target "$d/preview/lnk"
+# filelinks\flink.txt and tree-filelink\flink.txt: file links to a file outside the tree, which a
+# File step and a Folder step meet
+for t in filelinks tree-filelink; do
+  mkdir -p "$d/$t" "$d/$t-target"
+  echo keep > "$d/$t-target/outside.txt"
+  ln -s "../$t-target/outside.txt" "$d/$t/flink.txt"
+done
