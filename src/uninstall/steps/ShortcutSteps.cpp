@@ -3,6 +3,7 @@
 #include "env/Variables.h"
 #include "logging/Logger.h"
 #include "sys/FileEntry.h"
+#include "sys/FileSystem.h"
 #include "sys/ProtectedFolders.h"
 #include "sys/ShortcutLink.h"
 #include "uninstall/engine/Engine.h"
@@ -41,6 +42,22 @@ public:
                     TAction Action)
         : FEngine(Engine), FMask(MaskText), FRecursive(Recursive), FAction(Action) {}
 
+    // The folder the script names: one that is not there holds nothing to find; one that is a
+    // link (or lies behind one) is refused, since its shortcuts belong to whatever it points at.
+    void SearchTop(const std::wstring& Folder) {
+        if (!FileSystem::FolderExists(Folder)) {
+            Trace(L"  path = %s", {Folder});
+            return;
+        }
+        FileSystem::TEntryHandle opened(Folder, false);
+        if (!opened.IsPlain(FileSystem::ResolvedSpelling(Folder))) {
+            FEngine.DoErrorFmt(L"Shortcuts in \"%s\" are not deleted (%s)",
+                               {Folder, L"the path is a link"});
+            return;
+        }
+        Search(Folder, opened);
+    }
+
     // Folder as the script spells it; Opened is it, checked to be no link.
     void Search(const std::wstring& Folder, const FileSystem::TEntryHandle& Opened) {
         Trace(L"  path = %s", {Folder});
@@ -54,6 +71,8 @@ public:
                 FileSystem::TEntryHandle folder(base + entry.Name, false);
                 if (folder.IsPlain(base + entry.Name))
                     Search(P + entry.Name, folder);
+                else
+                    Trace(L"  path = %s is a link: not searched", {P + entry.Name});
             } else if (IsShortcutFile(entry.Name)) {
                 Check(P + entry.Name, base + entry.Name, entry.Name);
             }
@@ -134,9 +153,7 @@ void TUninstallEngine::UninstallShortcut(const TXmlNode& Node) {
         // An empty or relative path would search the current folder or drive.
         if (std::wstring reason = PathFormReason(path); !reason.empty())
             throw Exception(reason);
-        FileSystem::TEntryHandle folder(path, false);
-        if (folder.IsPlain(FileSystem::ResolvedSpelling(path)))
-            search.Search(path, folder);
+        search.SearchTop(path);
     } catch (const std::exception& e) {
         DoErrorFmt(L"UninstallShortcut \"%s\" \"%s\" failed (%s)",
                    {path, mask, ExceptionMessage(e)});

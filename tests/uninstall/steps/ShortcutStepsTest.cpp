@@ -180,7 +180,9 @@ TEST_F(ShortcutStepTest, MissingAttributesAndABadMaskAreErrorLines) {
 }
 
 // C:\link-fixture\shortcuts\lnk is a folder link to C:\link-fixture\shortcuts-target
-// (link-fixture.sh): a matching link there belongs to the other folder and stays.
+// (link-fixture.sh): a matching link there belongs to the other folder and stays. Met below the
+// folder searched, the link is passed over with a trace line; named by the script, it is an
+// error line. A folder that is not there is traced and holds nothing.
 TEST_F(ShortcutStepTest, ALinkedFolderIsNotSearched) {
     const std::wstring target = L"C:\\link-fixture\\shortcuts-target\\Launch.lnk";
     ASSERT_NE(GetFileAttributesW(L"C:\\link-fixture\\shortcuts\\lnk"), INVALID_FILE_ATTRIBUTES);
@@ -189,11 +191,20 @@ TEST_F(ShortcutStepTest, ALinkedFolderIsNotSearched) {
     link.Target = App(L"VelxLP.exe");
     link.Write();
 
+    const std::wstring missing = Root.Path() + L"missing";
     RunSteps(Shortcuts(L"C:\\link-fixture\\shortcuts") +
-             Shortcuts(L"C:\\link-fixture\\shortcuts\\lnk"));
+             Shortcuts(L"C:\\link-fixture\\shortcuts\\lnk") + Shortcuts(missing));
 
     EXPECT_TRUE(test::FileExists(target));
     EXPECT_TRUE(Locked().empty());
+    EXPECT_TRUE(
+        Traced(L"TMainForm|  path = C:\\link-fixture\\shortcuts\\lnk is a link: not searched"));
+    // One error line for each Shortcut element of the group (one per mask).
+    EXPECT_EQ(View.Errors,
+              std::vector<std::wstring>(std::size(DefaultMasks),
+                                        L"Shortcuts in \"C:\\link-fixture\\shortcuts\\lnk\" "
+                                        L"are not deleted (the path is a link)"));
+    EXPECT_TRUE(Traced(L"TMainForm|  path = " + missing));
 }
 
 } // namespace
