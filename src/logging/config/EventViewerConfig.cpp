@@ -3,7 +3,8 @@
 
 void TEventViewerConfig::Initialize(const TIniFile& IniFile) {
     TTraceTypesConfig::Initialize(IniFile);
-    FEvents.SetSource(IniFile.ReadString(Tag(), L"Source", FEvents.Source()));
+    if (IniFile.SectionExists(Tag()))
+        FEvents.SetSource(IniFile.ReadString(Tag(), L"Source", FEvents.Source()));
 }
 
 void TEventViewerConfig::Initialize(TRegistry& Reg, const std::wstring& TraceKey) {

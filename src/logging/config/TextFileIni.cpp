@@ -6,6 +6,9 @@ using namespace ConfigDefaults;
 void TTextFileConfig::Initialize(const TIniFile& IniFile) {
     TTraceTypesConfig::Initialize(IniFile);
     const std::wstring tag = Tag();
+    // A file without the section says nothing of the text file: its settings stay.
+    if (!IniFile.SectionExists(tag))
+        return;
     FFile.SetCleanUp(IniFile.ReadBool(tag, L"CleanUpActive", CleanUp));
     FFile.SetKeep(IniFile.ReadInteger(tag, L"CleanUpKeep", Keep));
     FFile.SetKeepOpen(IniFile.ReadBool(tag, L"KeepOpen", KeepOpen));

@@ -171,6 +171,21 @@ TEST_F(IniConfig, ATextFileSectionAloneSwitchesItOnAndCleansUpAtOnce) {
     EXPECT_TRUE(test::FileExists(Folder.Path() + L"other.log"));
 }
 
+// A file without the text file's section leaves the text file's settings as they are, as the
+// XML and registry stores do.
+TEST_F(IniConfig, AMissingSectionLeavesItsAppenderAlone) {
+    Write("[Trace]\r\nActive=1\r\n[DbMon]\r\nActive=1\r\n");
+    TNvLogger read;
+    read.TextFile().SetOutputDir(Folder.Path());
+    read.TextFile().SetExtension(L"txt");
+    read.TextFile().SetKeep(3);
+    read.TextFile().SetKeepOpen(false);
+    const auto before = test::Settings(read);
+    TLoggerConfig::Initialize(read, Ini);
+    read.DbMon().SetActive(false); // the one thing the file sets
+    EXPECT_EQ(test::Settings(read), before);
+}
+
 // The text file's section has one key for a column and the header item of the same name; the
 // header item is written last, and reading sets both from it.
 TEST_F(IniConfig, AColumnAndAHeaderItemShareTheirKey) {
