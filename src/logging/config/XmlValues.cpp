@@ -4,6 +4,7 @@
 #include "core/Text.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cwchar>
 #include <cwctype>
 
@@ -20,7 +21,8 @@ bool XmlToBool(const std::wstring& text, bool Default) {
         return Default;
     wchar_t* end = nullptr;
     double number = std::wcstod(text.c_str(), &end);
-    return end && *end == L'\0' ? number != 0 : Default;
+    // "nan" and "inf" are no numbers a file would mean as a switch.
+    return end && *end == L'\0' && std::isfinite(number) ? number != 0 : Default;
 }
 
 int XmlToInt(const std::wstring& text) {

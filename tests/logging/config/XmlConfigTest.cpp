@@ -1,6 +1,7 @@
 #include "core/Text.h"
 #include "logging/config/ConfigFixture.h"
 #include "logging/config/LoggerConfig.h"
+#include "logging/config/XmlValues.h"
 #include "support/TestSupport.h"
 #include "sys/ComInit.h"
 
@@ -150,6 +151,16 @@ TEST_F(XmlConfig, BooleanTexts) {
         EXPECT_EQ(read.Active(), c.Expected) << c.Text;
         EXPECT_EQ(read.TextFile().KeepOpen(), c.Expected) << c.Text;
     }
+}
+
+// Over a default of False: what is no finite number and no Boolean word gives the default.
+TEST(XmlValues, NotANumberIsNoSwitch) {
+    const std::pair<const wchar_t*, bool> cases[] = {
+        {L"nan", false}, {L"NaN", false}, {L"inf", false}, {L"-inf", false}, {L"1e999", false},
+        {L"0x10", true}, {L"0x0", false}, {L"TRUE", true}, {L"2.5", true},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(XmlToBool(text, false), expected) << WideToUtf8(text);
 }
 
 // A failure in an appender's common part is reported and skips only the rest of that part.
