@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-// Finding the suite's running programs by the file name of their executable, and ending them
-//. Neither routine writes trace lines; the process step reports under its own name.
+// Finding the suite's running programs by the file name of their executable, and ending them.
+// Neither routine writes trace lines; the process step reports under its own name.
 
 // The match rule: the whole file name, extension included, ASCII letter case ignored; no
 // trimming, no wildcards.

@@ -2,15 +2,23 @@
 //   process_helper sleep MS         sleeps MS, then exits
 //   process_helper protect MS       refuses every access to itself but waiting and naming,
 //                                   so that it cannot be opened to be ended; then sleeps MS
-//   process_helper guard EXE MS N   for MS, keeps N copies of "EXE sleep MS" running, each
-//                                   started again by a thread of its own as soon as it has ended:
-//                                   a guardian that brings a program back faster than one can
-//                                   end it
+//   process_helper guard EXE MS N TID
+//                                   for MS, keeps N copies of "EXE sleep MS" running. When copies
+//                                   end, it holds the thread TID (of the process that ends them)
+//                                   until every replacement can be found: a guardian that always
+//                                   brings its program back faster than one can end it, however
+//                                   slowly programs start on this machine
+//   process_helper pause EXE N MS TID
+//                                   starts N copies of "EXE sleep 120000"; each time one ends, it
+//                                   holds the thread TID for MS: copies that each go promptly but
+//                                   take long all together
 #include <windows.h>
 #include <aclapi.h>
+#include <psapi.h>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -40,7 +48,7 @@ int Protect(DWORD Ms) {
     return 0;
 }
 
-HANDLE StartCopy(const std::wstring& Exe, DWORD Ms) {
+HANDLE StartCopy(const std::wstring& Exe, DWORD Ms, DWORD* Id) {
     std::wstring line = L"\"" + Exe + L"\" sleep " + std::to_wstring(Ms);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
@@ -49,34 +57,145 @@ HANDLE StartCopy(const std::wstring& Exe, DWORD Ms) {
                         &startup, &info))
         return nullptr;
     CloseHandle(info.hThread);
+    *Id = info.dwProcessId;
     return info.hProcess;
 }
 
-struct TSlot {
-    std::wstring Exe;
-    DWORD Ms;
-    DWORD Start;
+// Whether the process Id is one that the uninstaller's look-up finds under FileName: it can be
+// opened with full access and its first module carries that name.
+bool Findable(DWORD Id, const std::wstring& FileName) {
+    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, Id);
+    if (!process)
+        return false;
+    HMODULE module = nullptr;
+    DWORD needed = 0;
+    wchar_t name[MAX_PATH] = {};
+    bool found = EnumProcessModules(process, &module, sizeof(module), &needed) &&
+                 GetModuleBaseNameW(process, module, name, MAX_PATH) &&
+                 lstrcmpiW(name, FileName.c_str()) == 0;
+    CloseHandle(process);
+    return found;
+}
+
+// The copies of one program that the helper starts and watches.
+class TCopies {
+public:
+    TCopies(const std::wstring& Exe, DWORD Ms)
+        : FExe(Exe), FName(Exe.substr(Exe.find_last_of(L'\\') + 1)), FMs(Ms) {}
+    ~TCopies() {
+        for (HANDLE copy : FHandles)
+            CloseHandle(copy);
+    }
+
+    // Starts a copy in slot Index (appending one when Index is the count); false when it cannot.
+    bool Start(size_t Index) {
+        DWORD id = 0;
+        HANDLE copy = StartCopy(FExe, FMs, &id);
+        if (!copy)
+            return false;
+        if (Index == FHandles.size()) {
+            FHandles.push_back(copy);
+            FIds.push_back(id);
+        } else {
+            CloseHandle(FHandles[Index]);
+            FHandles[Index] = copy;
+            FIds[Index] = id;
+        }
+        return true;
+    }
+    // Waits until every running copy can be found by its name.
+    void WaitFindable() const {
+        for (size_t i = 0; i < FIds.size(); ++i)
+            while (WaitForSingleObject(FHandles[i], 0) == WAIT_TIMEOUT && !Findable(FIds[i], FName))
+                Sleep(5);
+    }
+    // Waits up to TimeoutMs for a copy to end; the slots of every copy that has ended.
+    std::vector<size_t> WaitEnded(DWORD TimeoutMs) const {
+        std::vector<size_t> ended;
+        if (FHandles.empty() ||
+            WaitForMultipleObjects(static_cast<DWORD>(FHandles.size()), FHandles.data(), FALSE,
+                                   TimeoutMs) == WAIT_TIMEOUT)
+            return ended;
+        for (size_t i = 0; i < FHandles.size(); ++i)
+            if (WaitForSingleObject(FHandles[i], 0) == WAIT_OBJECT_0)
+                ended.push_back(i);
+        return ended;
+    }
+    size_t Count() const { return FHandles.size(); }
+
+private:
+    std::wstring FExe, FName;
+    DWORD FMs;
+    std::vector<HANDLE> FHandles;
+    std::vector<DWORD> FIds;
 };
 
-DWORD WINAPI KeepRunning(void* Parameter) {
-    const auto* slot = static_cast<const TSlot*>(Parameter);
-    while (GetTickCount() - slot->Start < slot->Ms) {
-        HANDLE copy = StartCopy(slot->Exe, slot->Ms);
-        if (!copy)
+// Holds the thread Id of another process (when Id is not 0) from construction until the object
+// goes; the thread has stopped when the constructor returns.
+class THold {
+public:
+    explicit THold(DWORD Id)
+        : FThread(Id ? OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE, Id)
+                     : nullptr) {
+        if (!FThread)
+            return;
+        SuspendThread(FThread);
+        CONTEXT context{};
+        context.ContextFlags = CONTEXT_CONTROL;
+        GetThreadContext(FThread, &context);
+    }
+    ~THold() {
+        if (!FThread)
+            return;
+        ResumeThread(FThread);
+        CloseHandle(FThread);
+    }
+    THold(const THold&) = delete;
+    THold& operator=(const THold&) = delete;
+
+private:
+    HANDLE FThread;
+};
+
+int Guard(const std::wstring& Exe, DWORD Ms, DWORD Count, DWORD Thread) {
+    TCopies copies(Exe, Ms);
+    Count = Count < MAXIMUM_WAIT_OBJECTS ? Count : MAXIMUM_WAIT_OBJECTS;
+    for (DWORD i = 0; i < Count; ++i)
+        if (!copies.Start(i))
             return 2;
-        WaitForSingleObject(copy, slot->Ms);
-        CloseHandle(copy);
+    copies.WaitFindable();
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < Ms) {
+        std::vector<size_t> ended = copies.WaitEnded(100);
+        if (ended.empty())
+            continue;
+        THold hold(Thread);
+        for (size_t slot : ended)
+            if (!copies.Start(slot))
+                return 2;
+        copies.WaitFindable();
     }
     return 0;
 }
 
-int Guard(const std::wstring& Exe, DWORD Ms, DWORD Copies) {
-    TSlot slot{Exe, Ms, GetTickCount()};
-    HANDLE threads[MAXIMUM_WAIT_OBJECTS];
-    Copies = Copies < MAXIMUM_WAIT_OBJECTS ? Copies : MAXIMUM_WAIT_OBJECTS;
-    for (DWORD i = 0; i < Copies; ++i)
-        threads[i] = CreateThread(nullptr, 0, KeepRunning, &slot, 0, nullptr);
-    WaitForMultipleObjects(Copies, threads, TRUE, INFINITE);
+int Pause(const std::wstring& Exe, DWORD Count, DWORD Ms, DWORD Thread) {
+    TCopies copies(Exe, 120000);
+    Count = Count < MAXIMUM_WAIT_OBJECTS ? Count : MAXIMUM_WAIT_OBJECTS;
+    for (DWORD i = 0; i < Count; ++i)
+        if (!copies.Start(i))
+            return 2;
+    copies.WaitFindable();
+    std::vector<bool> seen(Count);
+    for (size_t left = Count; left > 0;) {
+        for (size_t slot : copies.WaitEnded(INFINITE)) {
+            if (seen[slot])
+                continue;
+            seen[slot] = true;
+            --left;
+            THold hold(Thread);
+            Sleep(Ms);
+        }
+    }
     return 0;
 }
 
@@ -92,7 +211,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     }
     if (mode == L"protect" && argc > 2)
         return Protect(Number(argv[2]));
-    if (mode == L"guard" && argc > 4)
-        return Guard(argv[2], Number(argv[3]), Number(argv[4]));
+    if (mode == L"guard" && argc > 5)
+        return Guard(argv[2], Number(argv[3]), Number(argv[4]), Number(argv[5]));
+    if (mode == L"pause" && argc > 5)
+        return Pause(argv[2], Number(argv[3]), Number(argv[4]), Number(argv[5]));
     return 100;
 }
