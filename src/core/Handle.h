@@ -88,6 +88,13 @@ struct TServiceHandleTraits {
     static void Close(type h) { CloseServiceHandle(h); }
 };
 
+// Memory the system allocated for the caller with LocalAlloc (security descriptors, SID texts).
+struct TLocalMemoryTraits {
+    using type = HLOCAL;
+    static type Empty() { return nullptr; }
+    static void Close(type h) { LocalFree(h); }
+};
+
 // Fonts, brushes, pens and bitmaps from the Create* functions. DeleteObject does not delete an
 // object that a device context still holds: undo its TSelectObject first, by giving the object's
 // owner the longer life.
@@ -119,6 +126,7 @@ using TModuleHandle = THandle<TModuleHandleTraits>;
 using TEventSourceHandle = THandle<TEventSourceTraits>;
 using TRegKey = THandle<TRegKeyTraits>;
 using TServiceHandle = THandle<TServiceHandleTraits>;
+using TLocalMemory = THandle<TLocalMemoryTraits>;
 using TFontHandle = THandle<TGdiObjectTraits<HFONT>>;
 using TBrushHandle = THandle<TGdiObjectTraits<HBRUSH>>;
 using TPenHandle = THandle<TGdiObjectTraits<HPEN>>;

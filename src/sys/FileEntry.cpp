@@ -2,6 +2,7 @@
 
 #include "core/Text.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -214,6 +215,21 @@ DWORD TEntryHandle::Delete() {
     FILE_DISPOSITION_INFO disposition{TRUE};
     if (!SetFileInformationByHandle(FHandle.Get(), FileDispositionInfo, &disposition,
                                     sizeof disposition))
+        return GetLastError();
+    return 0;
+}
+
+DWORD TEntryHandle::MoveTo(const std::wstring& Target) {
+    const size_t bytes = Target.size() * sizeof(wchar_t);
+    // The name follows the fixed part; 8-byte aligned, as the structure holds a handle.
+    std::vector<LONGLONG> buffer((sizeof(FILE_RENAME_INFO) + bytes) / sizeof(LONGLONG) + 1);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(bytes);
+    std::copy(Target.begin(), Target.end(), rename->FileName);
+    if (!SetFileInformationByHandle(FHandle.Get(), FileRenameInfo, rename,
+                                    static_cast<DWORD>(buffer.size() * sizeof(LONGLONG))))
         return GetLastError();
     return 0;
 }

@@ -75,6 +75,9 @@ public:
     [[nodiscard]] DWORD ClearAttributes();
     // Marks the entry for deletion when the handle closes (a folder only if empty).
     [[nodiscard]] DWORD Delete();
+    // Moves the entry to the full path Target on the same volume; an entry already there stays
+    // and the move fails.
+    [[nodiscard]] DWORD MoveTo(const std::wstring& Target);
     // Closes the handle: a marked entry goes now.
     void Close() { FHandle.Reset(); }
 

@@ -1,9 +1,12 @@
 #include "support/TestSupport.h"
+
 #include "core/Handle.h"
 #include "core/Text.h"
 
+#include <aclapi.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <sddl.h>
 
 #include <map>
 #include <stdexcept>
@@ -175,6 +178,22 @@ TRunResult Run(const std::wstring& CommandLine, const std::vector<std::wstring>&
     reader.join();
     GetExitCodeProcess(process.Get(), &result.ExitCode);
     return result;
+}
+
+void LetEveryoneChange(const std::wstring& Path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;WD)", SDDL_REVISION_1, &descriptor,
+            nullptr))
+        throw std::runtime_error("cannot make a descriptor");
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
+    DWORD status = SetNamedSecurityInfoW(const_cast<wchar_t*>(Path.c_str()), SE_FILE_OBJECT,
+                                         DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr);
+    LocalFree(descriptor);
+    if (status != ERROR_SUCCESS)
+        throw std::runtime_error("cannot change the security of " + WideToUtf8(Path));
 }
 
 std::vector<std::wstring> PendingDeletions() {

@@ -47,6 +47,11 @@ struct TRunResult {
 TRunResult Run(const std::wstring& CommandLine, const std::vector<std::wstring>& ExtraEnv = {},
                DWORD TimeoutMs = 60000);
 
+// Lets everyone change the entry at Path: write, delete and rename it, and (a folder) delete
+// its children. Where the file system keeps no descriptors (Wine), the entry becomes writable
+// by all, which the system reports the same way.
+void LetEveryoneChange(const std::wstring& Path);
+
 // The deletions the system will carry out at its next start, in order, without the "\??\"
 // prefix.
 std::vector<std::wstring> PendingDeletions();

@@ -71,5 +71,6 @@ bool TUninstallEngine::OnDeveloperWorkstation(const std::wstring& Computer) cons
 }
 
 size_t TUninstallEngine::DeleteLockedFiles() {
-    return ::DeleteLockedFiles(this, FLockedFiles);
+    return ::DeleteLockedFiles(this, FLockedFiles,
+                               [this](const std::wstring& Error) { DoError(Error); });
 }

@@ -1,9 +1,14 @@
 #include "uninstall/steps/LockedFiles.h"
+#include "core/Format.h"
 #include "logging/Logger.h"
+#include "sys/AdminOnlyFolder.h"
+#include "sys/FileEntry.h"
 #include "sys/FileSystem.h"
 #include "sys/Procs.h"
 #include "sys/ProtectedFolders.h"
+#include "sys/UserControl.h"
 
+#include <map>
 #include <set>
 
 namespace {
@@ -24,28 +29,119 @@ std::wstring FolderOf(const std::wstring& path) {
     return slash <= 2 ? path.substr(0, slash + 1) : path.substr(0, slash);
 }
 
-// True when the system took the path for the restart.
-bool Schedule(const TObject* Sender, const std::wstring& path) {
-    if (IsProtectedFolder(path)) {
-        GetLogger().Write(Sender, L"..%s is protected, not scheduled", {path}, ttInformation);
-        return false;
-    }
-    GetLogger().Write(Sender, L"..MoveFileEx(%s)", {path}, ttInformation);
-    // What cannot be scheduled stays where it is; the user can do nothing more about it.
-    return FileSystem::DeleteAtRestart(path) == 0;
+// The path without a trailing backslash, but for a drive root: one spelling per path.
+std::wstring Key(std::wstring path) {
+    if (path.size() > 3 && path.back() == L'\\')
+        path.pop_back();
+    return path;
 }
+
+// One pass over the locked list: what it scheduled, and where moved entries went.
+class TScheduler {
+public:
+    TScheduler(const TObject* Sender, const std::function<void(const std::wstring&)>& ShowError)
+        : FSender(Sender), FShowError(ShowError) {}
+
+    // A locked entry itself; one that stays gets its error line.
+    void Entry(const std::wstring& path) {
+        if (Protected(path))
+            return;
+        std::wstring reason = FileSystem::UserControlReason(path);
+        if (reason.empty()) {
+            Schedule(path);
+            return;
+        }
+        if (MoveOutOfReach(path))
+            return;
+        Trace(L"  reason: %s", {reason});
+        const std::wstring error = Format(
+            L"\"%s\" is locked and stays: a folder above it can be changed by users", {path});
+        Trace(error, {});
+        if (FShowError)
+            FShowError(error);
+    }
+
+    // A folder that held locked entries, or one above it.
+    void Folder(const std::wstring& path) {
+        if (Protected(path))
+            return;
+        std::wstring reason = FileSystem::UserControlReason(path);
+        if (!reason.empty()) {
+            Trace(L"..%s can be changed by users, not scheduled (%s)", {path, reason});
+            return;
+        }
+        Schedule(path);
+    }
+
+    // The folder the moved entries went to goes after them.
+    void Finish() {
+        if (!FPending.empty())
+            Schedule(FPending);
+    }
+
+    size_t Scheduled() const { return FScheduled; }
+
+private:
+    void Trace(const std::wstring& Fmt, const TVarRecs& Args) {
+        GetLogger().Write(FSender, Fmt, Args, ttInformation);
+    }
+
+    bool Protected(const std::wstring& path) {
+        if (!IsProtectedFolder(path))
+            return false;
+        Trace(L"..%s is protected, not scheduled", {path});
+        return true;
+    }
+
+    void Schedule(const std::wstring& path) {
+        Trace(L"..MoveFileEx(%s)", {path});
+        // What cannot be scheduled stays where it is; the user can do nothing more about it.
+        if (FileSystem::DeleteAtRestart(path) == 0)
+            ++FScheduled;
+    }
+
+    // A running program's file can be moved, though not deleted: through the handle that was
+    // checked to be the entry itself, into a folder of administrators on the same volume.
+    bool MoveOutOfReach(const std::wstring& path) {
+        FileSystem::TEntryHandle entry(path, true);
+        if (!entry.Valid() || entry.IsFolder() ||
+            !entry.IsPlain(FileSystem::ResolvedSpelling(path)))
+            return false;
+        if (FPending.empty())
+            FPending = FileSystem::NewAdminOnlyFolder(path);
+        if (FPending.empty())
+            return false;
+        const std::wstring name = Key(path).substr(Key(path).rfind(L'\\') + 1);
+        const std::wstring target = FPending + L"\\" + std::to_wstring(++FMoved) + L"." + name;
+        if (entry.MoveTo(target) != 0)
+            return false;
+        entry.Close();
+        Trace(L"..%s moved to %s", {path, target});
+        Schedule(target);
+        return true;
+    }
+
+    const TObject* FSender;
+    const std::function<void(const std::wstring&)>& FShowError;
+    std::wstring FPending;
+    size_t FMoved = 0;
+    size_t FScheduled = 0;
+};
 
 } // namespace
 
-size_t DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>& FLockedFiles) {
-    size_t scheduled = 0;
+size_t DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>& FLockedFiles,
+                         const std::function<void(const std::wstring&)>& ShowError) {
     GetLogger().Write(Sender, L"DeleteLockedFiles (%d)", {static_cast<int>(FLockedFiles.size())},
                       ttInformation);
+    // The order the system deletes in: the locked entries, then each folder that held them
+    // followed by its parents, the deeper folder first.
+    std::vector<std::wstring> order;
     std::set<std::wstring, TNoCaseLess> folders;
     for (const auto& entry : FLockedFiles) {
-        scheduled += Schedule(Sender, entry);
+        order.push_back(entry);
         if (FileSystem::FolderExists(entry)) {
-            folders.insert(entry);
+            folders.insert(Key(entry));
         } else {
             std::wstring folder = FolderOf(entry);
             if (folder.size() > 3)
@@ -55,7 +151,7 @@ size_t DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>&
     // The deeper folder sorts after its parent, so going backwards schedules it first.
     for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
         std::wstring d = *it;
-        scheduled += Schedule(Sender, d);
+        order.push_back(d);
         while (d.size() > 3) {
             std::wstring parent = ParentFolder(d);
             // A root in another form ("\\?\C:\") is its own parent: the walk ends there.
@@ -63,8 +159,27 @@ size_t DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>&
                 break;
             d = parent;
             if (d.size() > 3)
-                scheduled += Schedule(Sender, d);
+                order.push_back(d);
         }
     }
-    return scheduled;
+    // Each path once, at the last place it comes: a parent shared by two folders then follows
+    // both, as it must to be empty when its turn comes.
+    std::map<std::wstring, size_t, TNoCaseLess> last;
+    for (size_t i = 0; i < order.size(); ++i)
+        last[Key(order[i])] = i;
+    std::set<std::wstring, TNoCaseLess> locked;
+    for (const auto& entry : FLockedFiles)
+        locked.insert(Key(entry));
+    TScheduler scheduler(Sender, ShowError);
+    for (size_t i = 0; i < order.size(); ++i) {
+        const std::wstring key = Key(order[i]);
+        if (last[key] != i)
+            continue;
+        if (locked.count(key))
+            scheduler.Entry(order[i]);
+        else
+            scheduler.Folder(order[i]);
+    }
+    scheduler.Finish();
+    return scheduler.Scheduled();
 }

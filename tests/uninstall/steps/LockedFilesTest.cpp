@@ -2,6 +2,7 @@
 #include "core/Text.h"
 #include "support/EnvSupport.h"
 #include "support/TestSupport.h"
+#include "sys/UserControl.h"
 #include "uninstall/steps/LockedFiles.h"
 #include "uninstall/steps/StepFixture.h"
 
@@ -111,6 +112,114 @@ TEST_F(StepTest, AHeldMatchOfAFileStepIsScheduledForTheRestart) {
         EXPECT_TRUE(CompareStringOrdinal(Strip(added[i]).c_str(), -1, expected[i].c_str(), -1,
                                          TRUE) == CSTR_EQUAL)
             << i << " " << WideToUtf8(added[i]);
+}
+
+// Two folders with locked files below one parent: every path goes on the list once, and the
+// shared parent after both, so that it is empty when its turn comes.
+TEST(LockedFiles, EachPathOnceAndAParentAfterEverythingInIt) {
+    test::TTempFolder root;
+    const std::wstring a = root.Path() + L"A", b = a + L"\\B", c = a + L"\\C";
+    for (const auto& folder : {a, b, c})
+        CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring f = b + L"\\f.dll", g = c + L"\\g.dll";
+    test::WriteTextFile(f, "x");
+    test::WriteTextFile(g, "x");
+
+    size_t before = test::PendingDeletions().size();
+    TForm form;
+    DeleteLockedFiles(&form, {f, g, b + L"\\", a + L"\\"});
+    auto added = NewSince(before);
+
+    auto at = [&](const std::wstring& path) {
+        size_t found = added.size(), count = 0;
+        for (size_t i = 0; i < added.size(); ++i)
+            if (CompareStringOrdinal(Strip(added[i]).c_str(), -1, path.c_str(), -1, TRUE) ==
+                CSTR_EQUAL) {
+                found = i;
+                ++count;
+            }
+        EXPECT_EQ(count, 1u) << WideToUtf8(path);
+        return found;
+    };
+    const size_t atF = at(f), atG = at(g), atB = at(b), atC = at(c), atA = at(a);
+    EXPECT_LT(atF, atB);
+    EXPECT_LT(atG, atC);
+    EXPECT_LT(atB, atA);
+    EXPECT_LT(atC, atA);
+    EXPECT_LT(atA, at(Strip(root.Path())));
+}
+
+// A folder the script deletes holds a folder every user may change, and a program there holds
+// a file open: the user could turn that folder into a link to the system folder after the run,
+// and the restart would delete a file of that name there. The file stays off the restart list,
+// with an error line, and nothing below that folder is scheduled.
+TEST_F(StepTest, ALockedFileBelowAFolderUsersCanChangeIsNotScheduled) {
+    std::wstring held = Make(L"A\\users\\held.dll");
+    Make(L"A\\users\\free.dll");
+    test::LetEveryoneChange(Root.Path() + L"A\\users");
+    test::TRunningProcess holder(L"\"" + test::HelperPath(L"procs_child.exe") + L"\" hold \"" +
+                                 held + L"\"");
+    ASSERT_TRUE(test::WaitForFile(held + L".held", 20000));
+    DeleteFileW((held + L".held").c_str());
+
+    RunSteps(L"<Folders><Folder Path=\"" + Root.Path() + L"A\"/></Folders>");
+    ASSERT_FALSE(Exists(L"A\\users\\free.dll"));
+    size_t before = test::PendingDeletions().size();
+    View.Errors.clear();
+    Engine->DeleteLockedFiles();
+    auto added = NewSince(before);
+
+    ASSERT_FALSE(View.Errors.empty());
+    EXPECT_EQ(View.Errors.front(),
+              L"\"" + held + L"\" is locked and stays: a folder above it can be changed by users");
+    const std::wstring users = Root.Path() + L"A\\users";
+    for (const auto& entry : added)
+        EXPECT_NE(Strip(entry).substr(0, users.size()), users) << WideToUtf8(entry);
+    EXPECT_TRUE(Exists(L"A\\users\\held.dll"));
+    EXPECT_TRUE(std::find(Trace.Lines.begin(), Trace.Lines.end(),
+                          L"TMainForm|  reason: \"" + users + L"\" lets S-1-1-0 change it") !=
+                Trace.Lines.end());
+}
+
+// A running program's file in a folder users may change cannot be deleted but can be moved:
+// it goes, through the handle that was checked, into a new folder only administrators may
+// change, and that path waits for the restart instead, followed by the folder itself.
+TEST(LockedFiles, ARunningProgramBelowAFolderUsersCanChangeIsMovedOutOfTheirReach) {
+    test::TTempFolder root;
+    const std::wstring users = root.Path() + L"users";
+    CreateDirectoryW(users.c_str(), nullptr);
+    test::LetEveryoneChange(users);
+    const std::wstring program = users + L"\\running.exe";
+    ASSERT_TRUE(CopyFileW(test::HelperPath(L"procs_child.exe").c_str(), program.c_str(), FALSE));
+    test::WriteTextFile(root.Path() + L"x.txt", "x");
+    test::TRunningProcess running(L"\"" + program + L"\" hold \"" + root.Path() + L"x.txt\"");
+    ASSERT_TRUE(test::WaitForFile(root.Path() + L"x.txt.held", 20000));
+    ASSERT_FALSE(DeleteFileW(program.c_str())) << "a running program's file cannot be deleted";
+
+    size_t before = test::PendingDeletions().size();
+    TForm form;
+    std::vector<std::wstring> errors;
+    DeleteLockedFiles(&form, {program}, [&](const std::wstring& e) { errors.push_back(e); });
+    auto added = NewSince(before);
+
+    EXPECT_TRUE(errors.empty());
+    EXPECT_FALSE(test::FileExists(program)) << "moved away";
+    ASSERT_GE(added.size(), 2u);
+    const std::wstring moved = added.front();
+    const std::wstring folder = moved.substr(0, moved.rfind(L'\\'));
+    EXPECT_NE(moved.find(L"running.exe"), std::wstring::npos);
+    EXPECT_TRUE(test::FileExists(moved)) << WideToUtf8(moved);
+    EXPECT_EQ(FileSystem::UserControlReason(moved), L"");
+    EXPECT_TRUE(CompareStringOrdinal(Strip(added.back()).c_str(), -1, folder.c_str(), -1, TRUE) ==
+                CSTR_EQUAL)
+        << "the folder goes last";
+    for (const auto& entry : added)
+        EXPECT_NE(Strip(entry).substr(0, users.size()), users) << WideToUtf8(entry);
+
+    TerminateProcess(running.Handle(), 0);
+    WaitForSingleObject(running.Handle(), 10000);
+    DeleteFileW(moved.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 } // namespace

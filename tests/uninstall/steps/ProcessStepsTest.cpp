@@ -69,7 +69,7 @@ void EndAll(const std::wstring& Name) {
     TKernelHandle found;
     for (int i = 0; i < 50 && FindProcess(Name, found); ++i) {
         Process32Stop(found.Get());
-        WaitForProcessEnd(found.Get(), 5000);
+        EXPECT_TRUE(WaitForProcessEnd(found.Get(), 5000));
     }
 }
 

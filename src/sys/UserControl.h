@@ -1,0 +1,26 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Whether users without administrator rights can change what a path names. The program runs
+// as administrator, but the paths it acts on may lie in places other users write; before it
+// loads a library or leaves a path to the next restart, it asks here.
+namespace FileSystem {
+
+// Why another user could change Path, or make it name something else: the entry itself, or a
+// folder above it up to the volume's root, is a link, is owned by someone other than the
+// administrators, the system, the installer service or the account this program runs as, or
+// lets anyone else write it, delete or rename it, change its permissions or owner, or (a
+// folder) delete its children. The right to add entries to a folder does not by itself count,
+// except above a part of the path that does not exist yet: whoever may create that part decides
+// what the path names. An entry whose security cannot be read counts as changeable. Empty when
+// no other user can change it.
+std::wstring UserControlReason(const std::wstring& Path);
+
+// The same decision for one entry, from its security descriptor. Empty when only trusted
+// accounts may change it; else what lets someone else do so, naming Path.
+std::wstring DescriptorControlReason(const std::wstring& Path, PSECURITY_DESCRIPTOR Descriptor,
+                                     bool Folder, bool AddingCounts);
+
+} // namespace FileSystem
