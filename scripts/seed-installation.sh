@@ -141,17 +141,23 @@ EOF
 }
 
 # In-process servers below the folders the script walks (each with the library it imports),
-# those it excludes by name, a class registered by ProgID, and the .NET client assembly.
+# registered as the installer registers them, those the script excludes by name, a library
+# dropped beside them that no class names, a class registered by ProgID, and the .NET client
+# assembly.
 seed_com() {
-  local server folder
+  local server folder n=0
   for server in "$lp\\bin\\nrvcom.dll" "$lp\\bin\\nrvgrid.ocx" "$lp\\bin\\RinseKit.dll" \
                 "$lp\\bin\\KestraBeid.dll" "$ld\\com\\ldcom.dll" "$ld\\com\\RinseKit.dll" \
-                'C:\Program Files (x86)\KESTRAPLW\kestra.ocx'; do
+                'C:\Program Files (x86)\KESTRAPLW\kestra.ocx' "$ld\\com\\dropped.dll"; do
     folder=$(dirname "$(seed_unix "$server")")
     mkdir -p "$folder"
     cp "$build/helpers/com_server.dll" "$(seed_unix "$server")"
     cp "$build/helpers/com_dep.dll" "$folder/"
+    n=$((n + 1))
+    [ "${server##*\\}" = dropped.dll ] ||
+      reg_default "HKLM\\Software\\Classes\\CLSID\\{5EED0000-0000-4000-8000-00000000000$n}\\InprocServer32" "$server" 32
   done
+  note com server "$ld\\com\\dropped.dll" stays "no class of the machine names it: never loaded"
   note com server "$lp\\bin\\nrvcom.dll" gone "in-process server"
   note com server "$lp\\bin\\nrvgrid.ocx" gone "control"
   note com server "$lp\\bin\\RinseKit.dll" stays "excluded by name"

@@ -14,21 +14,30 @@ namespace FileSystem {
 
 namespace {
 
-// The account this program runs as: an administrator, whose own files are no other user's.
-std::vector<BYTE> ProcessUser() {
-    static const std::vector<BYTE> user = [] {
-        std::vector<BYTE> buffer;
-        TKernelHandle token;
-        DWORD size = 0;
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()))
-            return buffer;
-        GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
-        buffer.resize(size);
-        if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
-            buffer.clear();
+// What the token of this program says about itself: its account, or the owner it gives the
+// objects it makes (an administrator's token gives them to the administrators).
+std::vector<BYTE> TokenPart(TOKEN_INFORMATION_CLASS Part) {
+    std::vector<BYTE> buffer;
+    TKernelHandle token;
+    DWORD size = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()))
         return buffer;
-    }();
-    return user;
+    GetTokenInformation(token.Get(), Part, nullptr, 0, &size);
+    buffer.resize(size);
+    if (size == 0 || !GetTokenInformation(token.Get(), Part, buffer.data(), size, &size))
+        buffer.clear();
+    return buffer;
+}
+
+// The account this program runs as, an administrator, and the owner of what it makes: their
+// own files and objects are no other user's.
+bool IsOwnAccount(PSID Sid) {
+    static const std::vector<BYTE> user = TokenPart(TokenUser);
+    static const std::vector<BYTE> owner = TokenPart(TokenOwner);
+    return (!user.empty() &&
+            EqualSid(Sid, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid)) ||
+           (!owner.empty() &&
+            EqualSid(Sid, reinterpret_cast<const TOKEN_OWNER*>(owner.data())->Owner));
 }
 
 bool IsWellKnown(PSID Sid, WELL_KNOWN_SID_TYPE Type) {
@@ -46,16 +55,9 @@ bool IsTrustedInstaller(PSID Sid) {
     return installer && EqualSid(Sid, installer.Get());
 }
 
-// Accounts whose rights over an entry are no other user's: the administrators, the system, the
-// installer service, this program's own account, and (in an access list) the owner itself,
-// once the owner is one of these.
+// In an access list, the owner's own rights count as the owner's, who is trusted by then.
 bool IsTrusted(PSID Sid) {
-    if (IsWellKnown(Sid, WinBuiltinAdministratorsSid) || IsWellKnown(Sid, WinLocalSystemSid) ||
-        IsWellKnown(Sid, WinCreatorOwnerRightsSid) || IsTrustedInstaller(Sid))
-        return true;
-    const std::vector<BYTE> user = ProcessUser();
-    return !user.empty() &&
-           EqualSid(Sid, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
+    return IsWellKnown(Sid, WinCreatorOwnerRightsSid) || IsTrustedAccount(Sid);
 }
 
 std::wstring SidText(PSID Sid) {
@@ -101,6 +103,13 @@ bool IsMissing(DWORD Error) {
 }
 
 } // namespace
+
+bool IsTrustedAccount(PSID Sid) {
+    if (IsWellKnown(Sid, WinBuiltinAdministratorsSid) || IsWellKnown(Sid, WinLocalSystemSid) ||
+        IsTrustedInstaller(Sid))
+        return true;
+    return IsOwnAccount(Sid);
+}
 
 std::wstring DescriptorControlReason(const std::wstring& Path, PSECURITY_DESCRIPTOR Descriptor,
                                      bool Folder, bool AddingCounts) {

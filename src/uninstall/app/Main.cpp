@@ -46,6 +46,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
         // A second instance leaves the trace file to the first, which holds it open: its own
         // lines go to the debug monitor only.
         SetUpTrace(options.Trace && single.First(), options.Quiet);
+        if (single.Taken())
+            GetLogger().Write(TSenderText{L"Main"},
+                              L"Another account holds the name of the uninstaller's mutex; it "
+                              L"is passed over.",
+                              ttWarning);
         if (!single.First())
             return ReportAlreadyRunning(options.Quiet);
         if (options.Quiet)

@@ -6,12 +6,14 @@
 #include "logging/Logger.h"
 #include "sys/ComServer.h"
 #include "sys/Computer.h"
+#include "sys/FileEntry.h"
 #include "sys/FileSystem.h"
 #include "sys/ProtectedFolders.h"
 #include "sys/Registry.h"
 #include "sys/RegistryKeys.h"
 #include "sys/StrUtils.h"
 #include "sys/SystemPath.h"
+#include "sys/UserControl.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/CommaText.h"
 #include "uninstall/script/Mask.h"
@@ -20,6 +22,7 @@
 #include "uninstall/steps/KeyDeletion.h"
 #include "uninstall/steps/MachineClass.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -67,12 +70,11 @@ std::wstring Quoted(const std::wstring& Text) {
     return L"\"" + TString::Replace(Text, L"\"", L"\"\"", rfReplaceAll) + L"\"";
 }
 
-// One ComObject step, with the system folder read at its start. Each form finds what it would
-// unregister, then acts on it or, in a preview, reports it.
+// One ComObject step. Each form finds what it would unregister, then acts on it or, in a
+// preview, reports it.
 class TComObjectStep {
 public:
-    explicit TComObjectStep(TUninstallEngine& Engine)
-        : FEngine(Engine), FSystemFolder(TSystemPath::GetSystemPath()) {}
+    explicit TComObjectStep(TUninstallEngine& Engine) : FEngine(Engine) {}
 
     void UnregisterProgID(const std::wstring& ProgID);
     void RegasmUnregister(const std::wstring& File);
@@ -82,6 +84,7 @@ public:
 private:
     void Walk(const std::wstring& Folder);
     void UnregisterDll(const std::wstring& File);
+    std::wstring NotARegisteredServer(const std::wstring& File) const;
     bool Excluded(const std::wstring& Name) const;
     void DeleteClassKey(const std::wstring& Path);
     void Trace(const std::wstring& Fmt, const TVarRecs& Args) {
@@ -89,7 +92,8 @@ private:
     }
 
     TUninstallEngine& FEngine;
-    const std::wstring FSystemFolder;
+    // The files below the walked folder that the machine's classes name as their servers.
+    std::vector<FileSystem::TIdentity> FServers;
     std::unique_ptr<TMask> FMask;
     bool FRecursive = true;
     std::vector<std::wstring> FExcluded;
@@ -106,6 +110,11 @@ void TComObjectStep::WalkFolders(const std::wstring& Path, const std::wstring& M
     if (std::wstring reason = PathFormReason(top); !reason.empty()) {
         FEngine.DoErrorFmt(L"COM folder \"%s\" is not walked (%s)", {top, reason});
         return;
+    }
+    for (const auto& server : MachineClass::InprocServersBelow(top)) {
+        FileSystem::TEntryHandle file(server, false);
+        if (file.Valid() && file.IsPlain(server))
+            FServers.push_back(file.Identity());
     }
     Walk(top);
 }
@@ -143,15 +152,35 @@ bool TComObjectStep::Excluded(const std::wstring& Name) const {
     return false;
 }
 
+// Only a file the machine's registry names as a server, by its own path below the walked
+// folder, is ever loaded: a library someone dropped there, or a copy of another product's
+// server under a new name or through a link, would run its code as administrator, and
+// unregistering it would remove the other product's registration.
+std::wstring TComObjectStep::NotARegisteredServer(const std::wstring& File) const {
+    FileSystem::TEntryHandle file(File, false);
+    if (!file.Valid())
+        return L"it cannot be opened: " + SystemErrorText(file.Error());
+    if (!file.IsPlain(FileSystem::ResolvedSpelling(File)))
+        return L"the path is a link";
+    if (std::find(FServers.begin(), FServers.end(), file.Identity()) == FServers.end())
+        return L"no class of the machine names it as its server";
+    return L"";
+}
+
 void TComObjectStep::UnregisterDll(const std::wstring& File) {
     Trace(L"Trying to unregister file \"%s\"...", {File});
-    const size_t slash = File.find_last_of(L'\\');
-    const std::wstring folder = File.substr(0, slash + 1);
-    const std::wstring name = File.substr(slash + 1);
-    // The registration may be the system copy's: a server the system folder also holds stays.
-    if (!SameTextAscii(folder, FSystemFolder) && FileExists(FSystemFolder + name)) {
-        Trace(L"File \"%s\" exists in %s", {name, FSystemFolder});
-        Trace(L"  ==> not unregistred", {});
+    if (std::wstring reason = NotARegisteredServer(File); !reason.empty()) {
+        const std::wstring line = L"COM server \"%s\" is not unregistered (%s)";
+        if (FEngine.Preview())
+            FEngine.ReportFmt(line, {File, reason});
+        else
+            Trace(line, {File, reason});
+        return;
+    }
+    // The suite's own server, but in a place other users can change: what would load may be
+    // theirs by now.
+    if (std::wstring reason = FileSystem::UserControlReason(File); !reason.empty()) {
+        FEngine.DoErrorFmt(L"COM server \"%s\" is not unregistered (%s)", {File, reason});
         return;
     }
     if (FEngine.Preview()) {

@@ -6,7 +6,9 @@
 #include "sys/MachineEnvironment.h"
 #include "sys/ProtectedFolders.h"
 #include "sys/Registry.h"
+#include "sys/RegistryKeys.h"
 
+#include <initializer_list>
 #include <vector>
 
 namespace MachineClass {
@@ -38,10 +40,11 @@ bool Below(const std::wstring& Path, const std::wstring& Folder) {
            FileSystem::SamePath(Path.substr(0, Folder.size()), Folder);
 }
 
-// The server's file: the default value of the class's InprocServer32 or LocalServer32, its
-// quotes and arguments left off.
-std::wstring ServerFile(HKEY Class) {
-    for (const wchar_t* kind : {L"InprocServer32", L"LocalServer32"}) {
+// The server's file: the default value of the class's InprocServer32 or LocalServer32 (or of
+// the first of Kinds), its quotes and arguments left off.
+std::wstring ServerFile(HKEY Class, std::initializer_list<const wchar_t*> Kinds = {
+                                        L"InprocServer32", L"LocalServer32"}) {
+    for (const wchar_t* kind : Kinds) {
         TRegKey server = Registry::OpenRead(Class, kind);
         if (!server)
             continue;
@@ -72,6 +75,23 @@ bool NamesProgID(HKEY Class, const std::wstring& ProgID) {
 }
 
 } // namespace
+
+std::vector<std::wstring> InprocServersBelow(const std::wstring& Folder) {
+    std::vector<std::wstring> servers;
+    TRegKey classes = Registry::OpenRead(HKEY_LOCAL_MACHINE, ClassesKey + L"CLSID");
+    if (!classes)
+        return servers;
+    const std::wstring folder = IncludeTrailingBackslash(FileSystem::ResolvedSpelling(Folder));
+    for (const auto& clsid : Registry::SubKeyNames(classes.Get())) {
+        TRegKey key = Registry::OpenRead(classes.Get(), clsid);
+        if (!key)
+            continue;
+        std::wstring server = ServerFile(key.Get(), {L"InprocServer32"});
+        if (!server.empty() && Below(server, folder))
+            servers.push_back(server);
+    }
+    return servers;
+}
 
 std::wstring OfProgID(const std::wstring& ProgID) {
     TRegKey key = Registry::OpenRead(HKEY_LOCAL_MACHINE, ClassesKey + ProgID + L"\\CLSID");

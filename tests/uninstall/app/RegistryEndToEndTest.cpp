@@ -157,6 +157,9 @@ TEST_F(RegistryEndToEnd, TheScriptsKeysGoAndTheDecoysStay) {
     const std::wstring server = Make(L"LP\\bin\\nrvcom.dll", test::HelperPath(L"com_server.dll"));
     Make(L"LP\\bin\\com_dep.dll", test::HelperPath(L"com_dep.dll"));
     Make(L"LP\\bin\\RinseKit.dll", test::HelperPath(L"com_server.dll"));
+    // The machine's classes name the server where the suite installed it.
+    test::TTestKey serverClass(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID");
+    WriteRegString(HKEY_LOCAL_MACHINE, serverClass.Path() + L"\\InprocServer32", L"", server);
     const std::wstring assembly = Make(L"LP\\Velmarix\\WebSocket\\talveno.webSocket.client.dll");
     WriteRegString(HKEY_CLASSES_ROOT, ProgId + L"\\CLSID", L"", ClassKey.substr(6));
     // The class's server lies in the suite's program folder.

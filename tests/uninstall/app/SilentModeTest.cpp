@@ -13,6 +13,7 @@
 #include "uninstall/app/CommandLine.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <map>
@@ -362,6 +363,28 @@ TEST_F(SilentModeRun, TheMutexOfTheSuiteStopsAQuietRun) {
             said += entry.Text + "\n";
     EXPECT_NE(said.find("The uninstaller is already running."), std::string::npos) << said;
     EXPECT_EQ(said.find("RunSilently()"), std::string::npos) << said;
+}
+
+// Any user can make an object of the mutex's name first, one the administrator may not even
+// open, to keep every uninstall from running: such an object is passed over, with a warning.
+TEST_F(SilentModeRun, AMutexAnotherAccountMadeFirstIsPassedOver) {
+    PSECURITY_DESCRIPTOR closed = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P", SDDL_REVISION_1,
+                                                                     &closed, nullptr));
+    SECURITY_ATTRIBUTES security{sizeof security, closed, FALSE};
+    TKernelHandle squatter(CreateMutexW(&security, FALSE, UninstallerMutexName));
+    LocalFree(closed);
+    ASSERT_TRUE(squatter);
+    TInstalledProgram program(L"e2e_silent.exe");
+    test::TRunningProcess run(program.Command(L"/quiet /trace"));
+    TFinished finished = Watch(run);
+    const std::string log = test::ReadTextFile(program.LogFile());
+    EXPECT_EQ(finished.ExitCode, 0u) << log;
+    EXPECT_FALSE(Exists(L"LP\\bin\\app.exe"));
+    EXPECT_NE(log.find("Another account holds the name of the uninstaller's mutex; it is passed "
+                       "over."),
+              std::string::npos)
+        << log;
 }
 
 // The window's run: exit code 1603 when it ended by an error, shown in the error box.

@@ -5,6 +5,7 @@
 #include "sys/SystemPath.h"
 #include "uninstall/steps/StepFixture.h"
 
+#include <memory>
 #include <sstream>
 
 namespace {
@@ -42,14 +43,24 @@ protected:
     void SetUp() override { SetEnvironmentVariableW(L"NRV_TEST_COM_RECORD", RecordFile.c_str()); }
     void TearDown() override { SetEnvironmentVariableW(L"NRV_TEST_COM_RECORD", nullptr); }
 
-    // A copy of the server at Relative below the test's tree, with its library beside it.
-    std::wstring Server(const std::wstring& Relative) {
+    // A copy of the server at Relative below the test's tree, with its library beside it;
+    // registered as the server of a class of the machine unless told otherwise.
+    std::wstring Server(const std::wstring& Relative, bool Registered = true) {
         std::wstring full = Make(Relative);
         CopyFileW(test::HelperPath(L"com_server.dll").c_str(), full.c_str(), FALSE);
         std::wstring folder = full.substr(0, full.find_last_of(L'\\') + 1);
         CopyFileW(test::HelperPath(L"com_dep.dll").c_str(), (folder + L"com_dep.dll").c_str(),
                   FALSE);
+        if (Registered)
+            Register(full);
         return full;
+    }
+    // A class of the machine (32-bit view) whose in-process server is File.
+    void Register(const std::wstring& File) {
+        Classes.push_back(
+            std::make_unique<test::TTestKey>(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID"));
+        test::WriteRegString(HKEY_LOCAL_MACHINE, Classes.back()->Path() + L"\\InprocServer32", L"",
+                             File);
     }
     // The servers whose DllUnregisterServer ran, in order.
     std::vector<std::wstring> Unregistered() const {
@@ -69,6 +80,7 @@ protected:
         RunSteps(L"<ComObjects><ComObject " + Attributes + L"/></ComObjects>");
     }
 
+    std::vector<std::unique_ptr<test::TTestKey>> Classes;
     test::TTempFolder Records;
     const std::wstring RecordFile = Records.Path() + L"unregistered.txt";
 };
@@ -97,9 +109,11 @@ TEST_F(ComStepTest, TheWalkUnregistersMatchingServersButItsExclusions) {
     EXPECT_TRUE(Traced(L"TMainForm|Trying to unregister file \"" + one + L"\"..."));
     EXPECT_TRUE(Traced(L"TMainForm|  loading \"" + one + L"\"..."));
     EXPECT_TRUE(Traced(L"TMainForm|File \"" + one + L"\" unregistered"));
-    // The server's own library has no DllUnregisterServer: loaded and passed over.
-    EXPECT_TRUE(Traced(L"TMainForm|  loading \"" + top + L"\\com_dep.dll\"..."));
-    EXPECT_FALSE(Traced(L"TMainForm|File \"" + top + L"\\com_dep.dll\" unregistered"));
+    // The server's own library is no class's server: never loaded.
+    EXPECT_TRUE(Traced(L"TMainForm|COM server \"" + top +
+                       L"\\com_dep.dll\" is not unregistered (no class of the machine names it "
+                       L"as its server)"));
+    EXPECT_FALSE(Traced(L"TMainForm|  loading \"" + top + L"\\com_dep.dll\"..."));
     const auto& journal = View.Journal;
     EXPECT_NE(std::find(journal.begin(), journal.end(), L"2:  " + top + L"\\Sub\\"), journal.end());
     EXPECT_EQ(View.Phases().at(1), L"Unregistering COM objects...");
@@ -163,6 +177,8 @@ TEST_F(ComStepTest, AServerThatCannotBeLoadedIsOnlyTraced) {
     const std::wstring amd64 = Make(L"top\\amd64.dll");
     ASSERT_TRUE(CopyFileW(L"C:\\windows\\sysnative\\version.dll", amd64.c_str(), FALSE));
     const std::wstring text = Make(L"top\\text.dll");
+    Register(amd64);
+    Register(text);
     const std::wstring fine = Server(L"top\\fine.dll");
 
     RunComObject(Attr(L"Path", Root.Path() + L"top") + Attr(L"Mask", L"*.dll"));
@@ -175,19 +191,53 @@ TEST_F(ComStepTest, AServerThatCannotBeLoadedIsOnlyTraced) {
     EXPECT_EQ(Unregistered(), std::vector<std::wstring>{fine});
 }
 
-TEST_F(ComStepTest, AServerTheSystemFolderAlsoHoldsStaysRegistered) {
-    const std::wstring name = test::UniqueName(L"nrvtest-") + L".ocx";
+// A library is loaded only when the machine names it, by this very path, as a class's server:
+// a library someone dropped into the suite's folder, or a renamed copy of a server registered
+// elsewhere, is never loaded, and the preview says so. A file of the same name in the system
+// folder does not matter.
+TEST_F(ComStepTest, OnlyTheServersTheMachineRegisteredThereAreLoaded) {
+    const std::wstring planted = Server(L"top\\planted-crashmain.dll", false);
+    const std::wstring elsewhere = Server(L"other\\real.dll");
+    const std::wstring renamed = Make(L"top\\renamed.dll");
+    ASSERT_TRUE(CopyFileW(elsewhere.c_str(), renamed.c_str(), FALSE));
+    const std::wstring name = test::UniqueName(L"nrvtest-") + L".dll";
     const std::wstring system = TSystemPath::GetSystemPath();
     ASSERT_TRUE(
         CopyFileW(test::HelperPath(L"com_server.dll").c_str(), (system + name).c_str(), FALSE));
-    Server(L"top\\" + name);
+    const std::wstring suites = Server(L"top\\" + name);
 
-    RunComObject(Attr(L"Path", Root.Path() + L"top") + Attr(L"Mask", L"*.ocx"));
-
+    Preview = true;
+    RunComObject(Attr(L"Path", Root.Path() + L"top") + Attr(L"Mask", L"*.dll"));
+    Preview = false;
+    RunComObject(Attr(L"Path", Root.Path() + L"top") + Attr(L"Mask", L"*.dll"));
     DeleteFileW((system + name).c_str());
-    EXPECT_TRUE(Unregistered().empty());
-    EXPECT_TRUE(Traced(L"TMainForm|File \"" + name + L"\" exists in " + system));
-    EXPECT_TRUE(Traced(L"TMainForm|  ==> not unregistred"));
+
+    EXPECT_EQ(Unregistered(), std::vector<std::wstring>{suites});
+    EXPECT_TRUE(View.Errors.empty());
+    for (const auto& file : {planted, renamed}) {
+        const std::wstring line = L"COM server \"" + file +
+                                  L"\" is not unregistered (no class of the machine names it as "
+                                  L"its server)";
+        EXPECT_TRUE(Traced(L"TMainForm|" + line)) << WideToUtf8(file);
+        EXPECT_FALSE(Traced(L"TMainForm|  loading \"" + file + L"\"...")) << WideToUtf8(file);
+        EXPECT_TRUE(Traced(L"TMainForm|Preview: " + line)) << WideToUtf8(file);
+    }
+    EXPECT_TRUE(Traced(L"TMainForm|Preview: COM server \"" + suites + L"\" would be unregistered"));
+}
+
+// The suite's registered server in a folder other users can change may be theirs by now: it
+// is not loaded, and an error line says why.
+TEST_F(ComStepTest, ARegisteredServerOtherUsersCanChangeIsNotLoaded) {
+    const std::wstring open = Server(L"top\\open\\server.dll");
+    const std::wstring closed = Server(L"top\\closed\\server.dll");
+    test::LetEveryoneChange(Root.Path() + L"top\\open");
+
+    RunComObject(Attr(L"Path", Root.Path() + L"top") + Attr(L"Mask", L"server.dll"));
+
+    EXPECT_EQ(Unregistered(), std::vector<std::wstring>{closed});
+    EXPECT_EQ(View.Errors,
+              std::vector<std::wstring>{L"COM server \"" + open + L"\" is not unregistered (\"" +
+                                        Root.Path() + L"top\\open\" lets S-1-1-0 change it)"});
 }
 
 // A library of the server's import name planted beside the program (a downloads folder) is
@@ -201,6 +251,7 @@ TEST_F(ComStepTest, AServerGetsItsOwnLibraryNotOnePlantedBesideTheProgram) {
     const std::wstring server = Server(L"top\\server.dll");
     const std::wstring alone = Make(L"alone\\server.dll");
     ASSERT_TRUE(CopyFileW(test::HelperPath(L"com_server.dll").c_str(), alone.c_str(), FALSE));
+    Register(alone);
 
     RunComObject(Attr(L"Path", Root.Path() + L"top") + Attr(L"Mask", L"server.dll"));
     auto lines = RecordLines(RecordFile);
@@ -243,6 +294,8 @@ TEST_F(ComStepTest, ALinkedFolderIsNotWalked) {
     DWORD attributes = GetFileAttributesW((fixture + L"tree\\lnk").c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         GTEST_FAIL() << "the link fixture the set-up made is gone: a step walked into it";
+    Register(fixture + L"tree\\sub\\inside.dll");
+    Register(fixture + L"tree\\lnk\\outside.dll");
     RunComObject(Attr(L"Path", fixture + L"tree") + Attr(L"Mask", L"*side.dll"));
     EXPECT_EQ(Unregistered(), std::vector<std::wstring>{fixture + L"tree\\sub\\inside.dll"});
 }

@@ -360,6 +360,8 @@ TEST_F(PreviewTest, ShortcutsServersSharesAndCommandsAreReportedAndNothingRuns) 
     CopyFileW(test::HelperPath(L"com_server.dll").c_str(), server.c_str(), FALSE);
     CopyFileW(test::HelperPath(L"com_dep.dll").c_str(), (Root.Path() + L"com\\com_dep.dll").c_str(),
               FALSE);
+    test::TTestKey serverClass(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID");
+    test::WriteRegString(HKEY_LOCAL_MACHINE, serverClass.Path() + L"\\InprocServer32", L"", server);
     const std::wstring made = Root.Path() + L"made";
     const std::wstring command = L"cmd.exe /c mkdir \"" + made + L"\"";
     const auto before = TreeState(Root.Path() + L".");
