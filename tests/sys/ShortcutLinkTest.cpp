@@ -5,6 +5,8 @@
 #include "sys/ShortcutLink.h"
 
 #include <gtest/gtest.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 namespace {
 
@@ -100,13 +102,23 @@ TEST_F(ShortcutLinkTest, AFailedSaveRaises) {
     }
 }
 
+// Each property names the folder the shell knows by that name, asked through the known-folder
+// interface rather than the folder ids the properties use.
 TEST_F(ShortcutLinkTest, TheFolderPropertiesNameTheShellFolders) {
     TShortcutLink link;
-    for (const std::wstring& folder :
-         {link.DesktopFolder(), link.ProgramsFolder(), link.StartFolder(), link.StartupFolder()}) {
-        EXPECT_FALSE(folder.empty());
-        EXPECT_NE(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES)
-            << WideToUtf8(folder);
+    const std::pair<std::wstring, REFKNOWNFOLDERID> cases[] = {
+        {link.DesktopFolder(), FOLDERID_Desktop},
+        {link.ProgramsFolder(), FOLDERID_Programs},
+        {link.StartFolder(), FOLDERID_StartMenu},
+        {link.StartupFolder(), FOLDERID_Startup},
+    };
+    for (const auto& [folder, id] : cases) {
+        PWSTR known = nullptr;
+        ASSERT_EQ(SHGetKnownFolderPath(id, 0, nullptr, &known), S_OK);
+        const std::wstring expected(known);
+        CoTaskMemFree(known);
+        EXPECT_EQ(CompareStringOrdinal(folder.c_str(), -1, expected.c_str(), -1, TRUE), CSTR_EQUAL)
+            << WideToUtf8(folder) << " is not " << WideToUtf8(expected);
     }
 }
 

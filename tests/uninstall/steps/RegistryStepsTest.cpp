@@ -113,13 +113,29 @@ TEST_F(RegistryStepTest, RootsTopKeysAndSystemKeysAreRefused) {
     test::DeleteRegTreeSafely(HKEY_CURRENT_USER, canary);
 }
 
+// On the developer workstation a key is looked at, never touched: the key, what is below it
+// and its values stay, and the trace says it was looked for and nothing more.
 TEST_F(RegistryStepTest, OnTheDeveloperWorkstationKeysStay) {
     Workstation = AsciiUpper(ComputerName());
     test::TTestKey key(HKEY_CURRENT_USER, L"Software");
+    test::WriteRegString(HKEY_CURRENT_USER, key.Path() + L"\\Sub", L"Value", L"kept");
     RunSteps(Keys({L"HKCU\\" + key.Path()}));
-    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, key.Path()));
     EXPECT_TRUE(View.Errors.empty());
-    EXPECT_FALSE(Traced(L"TMainForm|  key \"HKCU\\" + key.Path() + L"\" deleted"));
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, key.Path() + L"\\Sub"));
+    wchar_t value[16] = {};
+    DWORD size = sizeof value;
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, (key.Path() + L"\\Sub").c_str(), L"Value",
+                           RRF_RT_REG_SZ, nullptr, value, &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(value, L"kept");
+    const std::wstring name = L"HKCU\\" + key.Path();
+    auto step =
+        std::find(Trace.Lines.begin(), Trace.Lines.end(), L"TMainForm|UninstallRegistryKey()");
+    ASSERT_NE(step, Trace.Lines.end());
+    EXPECT_EQ(
+        std::vector<std::wstring>(step, Trace.Lines.end()),
+        (std::vector<std::wstring>{L"TMainForm|UninstallRegistryKey()",
+                                   L"TMainForm|  deleting registry key \"" + name + L"\"..."}));
 }
 
 // App Paths entries of the test, each with its values.

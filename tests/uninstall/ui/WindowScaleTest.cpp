@@ -250,6 +250,10 @@ TEST(WindowAtOneScale, TextsFitControlsFitPicturesScaleNothingOverlaps) {
         EXPECT_NEAR(metrics.tmHeight - metrics.tmInternalLeading, scale(t.CharHeight), 1);
         EXPECT_LE(size.cx + scale(t.Margin), r.right) << "text " << size.cx << " wide";
         EXPECT_LE(size.cy, r.bottom) << "text " << size.cy << " high";
+        // The title is as wide as its text, measured in the font it is drawn with.
+        if (t.Id == idStTitle) {
+            EXPECT_NEAR(r.right, size.cx, scale(2)) << "text " << size.cx << " wide";
+        }
     }
 
     // The pictures at the scale: the logo's white ink, which spans (0, 3)-(100, 34) of its
