@@ -132,10 +132,10 @@ TEST_F(RegistryStepTest, OnTheDeveloperWorkstationKeysStay) {
     auto step =
         std::find(Trace.Lines.begin(), Trace.Lines.end(), L"TMainForm|UninstallRegistryKey()");
     ASSERT_NE(step, Trace.Lines.end());
-    EXPECT_EQ(
-        std::vector<std::wstring>(step, Trace.Lines.end()),
-        (std::vector<std::wstring>{L"TMainForm|UninstallRegistryKey()",
-                                   L"TMainForm|  deleting registry key \"" + name + L"\"..."}));
+    EXPECT_EQ(std::vector<std::wstring>(step, Trace.Lines.end()),
+              (std::vector<std::wstring>{L"TMainForm|UninstallRegistryKey()",
+                                         L"TMainForm|  deleting registry key \"" + name + L"\"...",
+                                         L"TMainForm|Uninstall done."}));
 }
 
 // App Paths entries of the test, each with its values.
