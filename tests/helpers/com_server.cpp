@@ -1,6 +1,7 @@
 // An in-process COM server of the tests. Its DllUnregisterServer appends a line to the file
 // named by the environment variable NRV_TEST_COM_RECORD: its own path, "|", and the path of the
-// com_dep.dll it was loaded with. It returns S_OK, or E_FAIL when its file name holds "efail".
+// com_dep.dll it was loaded with. It returns S_OK, or E_FAIL when its file name holds "efail",
+// S_FALSE when it holds "sfalse".
 // A copy whose file name holds "crashunreg" writes through a null pointer in DllUnregisterServer,
 // one whose name holds "crashmain" in its DllMain when it is loaded.
 #include <windows.h>
@@ -66,5 +67,7 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllUnregisterServer() {
     Record(OwnPath() + L"|" + ComDepPath());
     if (NameHolds(L"crashunreg"))
         Crash();
+    if (NameHolds(L"sfalse"))
+        return S_FALSE;
     return NameHolds(L"efail") ? E_FAIL : S_OK;
 }

@@ -50,8 +50,9 @@ void DeleteOpen(HKEY Key, REGSAM View) {
     NtDeleteKey(Key);
 }
 
-void SetDacl(HKEY Root, const std::wstring& Path, const wchar_t* Sddl) {
-    HKEY key = OpenKey(Root, Path, REG_OPTION_OPEN_LINK, WRITE_DAC);
+void SetDacl(HKEY Root, const std::wstring& Path, const wchar_t* Sddl,
+             DWORD Options = REG_OPTION_OPEN_LINK) {
+    HKEY key = OpenKey(Root, Path, Options, WRITE_DAC);
     if (!key)
         return;
     PSECURITY_DESCRIPTOR sd = nullptr;
@@ -139,6 +140,29 @@ void DenyRegDelete(HKEY Root, const std::wstring& Path) {
 
 void AllowRegDelete(HKEY Root, const std::wstring& Path) {
     SetDacl(Root, Path, L"D:(A;;KA;;;WD)");
+}
+
+TKeyWriteDenied::TKeyWriteDenied(HKEY Root, const std::wstring& Path) : FRoot(Root), FPath(Path) {
+    HKEY key = OpenKey(Root, Path, 0, READ_CONTROL);
+    if (!key)
+        throw std::runtime_error("cannot open the key to deny writing");
+    DWORD size = 0;
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+    FSaved.resize(size);
+    LONG status = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, FSaved.data(), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        throw std::runtime_error("cannot read the key's access list");
+    // The key itself, or what it links to (the 32-bit view links some keys to the other).
+    SetDacl(Root, Path, L"D:(D;;0x6;;;WD)(A;;KA;;;WD)", 0);
+}
+
+TKeyWriteDenied::~TKeyWriteDenied() {
+    HKEY key = OpenKey(FRoot, FPath, 0, WRITE_DAC);
+    if (!key)
+        return;
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, FSaved.data());
+    RegCloseKey(key);
 }
 
 } // namespace test

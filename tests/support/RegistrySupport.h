@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace test {
 
@@ -45,5 +46,20 @@ void DeleteRegTreeSafely(HKEY Root, const std::wstring& Path, REGSAM View = 0);
 // Denies everyone the right to delete the key (and so its parents' trees), or gives it back.
 void DenyRegDelete(HKEY Root, const std::wstring& Path);
 void AllowRegDelete(HKEY Root, const std::wstring& Path);
+
+// Denies everyone the right to set the key's values and make subkeys, for the life of the
+// object; then the key's own access list is put back.
+class TKeyWriteDenied {
+public:
+    TKeyWriteDenied(HKEY Root, const std::wstring& Path);
+    ~TKeyWriteDenied();
+    TKeyWriteDenied(const TKeyWriteDenied&) = delete;
+    TKeyWriteDenied& operator=(const TKeyWriteDenied&) = delete;
+
+private:
+    HKEY FRoot;
+    std::wstring FPath;
+    std::vector<BYTE> FSaved;
+};
 
 } // namespace test

@@ -134,13 +134,26 @@ TEST_F(ComStepTest, RecursiveIsReadAsAWordAndIsTrueWhenAbsent) {
     }
 }
 
+// Anything but S_OK is a failure, S_FALSE too: an error line each, and the walk goes on.
 TEST_F(ComStepTest, AServerThatFailsIsAnErrorLineAndTheWalkGoesOn) {
     const std::wstring failing = Server(L"top\\efail.dll");
     const std::wstring fine = Server(L"top\\fine.dll");
+    const std::wstring sfalse = Server(L"top\\sfalse.dll");
     RunComObject(Attr(L"Path", Root.Path() + L"top") + Attr(L"Mask", L"*.dll"));
-    EXPECT_EQ(View.Errors, std::vector<std::wstring>{L"UnregisterDll \"" + failing +
-                                                     L"\" failed (rc=-2147467259)"});
-    EXPECT_EQ(SortedUnregistered(), (std::vector<std::wstring>{failing, fine}));
+    std::vector<std::wstring> errors = View.Errors;
+    std::sort(errors.begin(), errors.end());
+    EXPECT_EQ(errors, (std::vector<std::wstring>{
+                          L"UnregisterDll \"" + failing + L"\" failed (rc=-2147467259)",
+                          L"UnregisterDll \"" + sfalse + L"\" failed (rc=1)"}));
+    EXPECT_EQ(SortedUnregistered(), (std::vector<std::wstring>{failing, fine, sfalse}));
+}
+
+// A malformed mask is no step error: it ends the run, before anything is loaded.
+TEST_F(ComStepTest, AMalformedMaskEndsTheRun) {
+    Server(L"top\\one.dll");
+    EXPECT_THROW(RunComObject(Attr(L"Path", Root.Path() + L"top") + Attr(L"Mask", L"[one.dll")),
+                 std::exception);
+    EXPECT_TRUE(Unregistered().empty());
 }
 
 // A server that crashes, when it is loaded or when it unregisters, ends only its own call: the

@@ -1,3 +1,5 @@
+#include "support/RegistrySupport.h"
+#include "core/SystemError.h"
 #include "core/Text.h"
 #include "env/Variables.h"
 #include "support/EnvSupport.h"
@@ -149,6 +151,21 @@ TEST_F(PathStepTest, TheFolderNameIsExpandedFromThe32BitSettings) {
         test::DeleteRegTree(HKEY_LOCAL_MACHINE, L"Software\\Talveno", view);
     }
     GetVariables().Reload();
+}
+
+// The search path that cannot be opened for writing is an error line of the step, with the
+// system's reason on the trace line before it; the value stays as it was.
+TEST_F(PathStepTest, AnEnvironmentKeyThatCannotBeOpenedIsAnErrorLine) {
+    WriteStored(Text(L"C:\\Windows;C:\\Suite\\System"));
+    {
+        test::TKeyWriteDenied denied(HKEY_LOCAL_MACHINE, Environment);
+        RunPath(L"C:\\Suite\\System");
+    }
+    EXPECT_EQ(View.Errors,
+              std::vector<std::wstring>{L"Uninstall Path failed (Open registry key \"\\" +
+                                        std::wstring(Environment) + L"\" failed)"});
+    EXPECT_TRUE(Traced(L"TMainForm|  reason: " + SystemErrorText(ERROR_ACCESS_DENIED)));
+    EXPECT_EQ(ReadStored(), Text(L"C:\\Windows;C:\\Suite\\System"));
 }
 
 TEST_F(PathStepTest, AChildOfAnotherNameEndsTheRun) {

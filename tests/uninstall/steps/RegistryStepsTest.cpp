@@ -193,7 +193,7 @@ TEST_F(AppPathStepTest, AnEntryThatCannotGoIsAnErrorLineAndTheOthersGo) {
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, other.Path()));
 }
 
-TEST_F(AppPathStepTest, AMissingOrBrokenMaskEndsTheRun) {
+TEST_F(AppPathStepTest, AMissingOrBrokenMaskOrAKeyThatCannotBeOpenedEndsTheRun) {
     auto& entry = Entry();
     test::WriteRegString(HKEY_LOCAL_MACHINE, entry.Path(), L"", L"C:\\VelxLP\\a.exe");
     test::TTestKey later(HKEY_CURRENT_USER, L"Software");
@@ -209,6 +209,17 @@ TEST_F(AppPathStepTest, AMissingOrBrokenMaskEndsTheRun) {
         EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, entry.Path()));
         EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, later.Path()));
     }
+    // App Paths that cannot be opened for writing: the system's reason is traced first.
+    std::wstring error;
+    {
+        test::TKeyWriteDenied denied(HKEY_LOCAL_MACHINE, AppPaths);
+        error = RunEndingWith(L"<AppPath><Value Mask=\"*VELXLP*\"/></AppPath>" +
+                              Keys({L"HKCU\\" + later.Path()}));
+    }
+    EXPECT_EQ(error, L"Open registry key \"" + AppPaths + L"\" failed");
+    EXPECT_TRUE(Traced(L"TMainForm|  reason: " + SystemErrorText(ERROR_ACCESS_DENIED)));
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, entry.Path()));
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, later.Path()));
 }
 
 } // namespace

@@ -76,10 +76,10 @@ TEST_F(ShortcutStepTest, ShortcutsAreFoundByTargetOrArgumentsAndDecoysStay) {
     EXPECT_TRUE(Locked().empty());
     // Found by its arguments: its name, target and arguments are traced, in that order, then
     // its deletion.
-    const std::vector<std::wstring> inOrder = {
-        L"TMainForm|    check Portal.lnk", L"TMainForm|    check " + browser,
-        L"TMainForm|    check https://portal.velmarix.com/",
-        L"TMainForm|    file \"Portal.lnk\" deleted"};
+    const std::vector<std::wstring> inOrder = {L"TMainForm|    check Portal.lnk",
+                                               L"TMainForm|    check " + browser,
+                                               L"TMainForm|    check https://portal.velmarix.com/",
+                                               L"TMainForm|    file \"Portal.lnk\" deleted"};
     auto at = Trace.Lines.begin();
     for (const auto& line : inOrder) {
         at = std::find(at, Trace.Lines.end(), line);
@@ -108,6 +108,17 @@ TEST_F(ShortcutStepTest, ADamagedLinkStaysAndAGoneTargetIsNoError) {
     EXPECT_EQ(Count(L"TMainForm|Read \"" + Root.Path() +
                     L"Desktop\\damaged.lnk\" failed (Unable to open link file)"),
               4u);
+}
+
+// A matching link that is read-only goes all the same, as a read-only file of the File step
+// does.
+TEST_F(ShortcutStepTest, AReadOnlyMatchingLinkGoes) {
+    const std::wstring link = Link(L"Desktop\\ReadOnly.lnk", App(L"VelxLP.exe"));
+    ASSERT_TRUE(SetFileAttributesW(link.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    RunSteps(Shortcuts(Root.Path() + L"Desktop"));
+    EXPECT_FALSE(Exists(L"Desktop\\ReadOnly.lnk"));
+    EXPECT_TRUE(View.Errors.empty());
+    EXPECT_TRUE(Locked().empty());
 }
 
 // A link found by its target is deleted without its arguments being read.
