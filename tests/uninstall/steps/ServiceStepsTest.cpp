@@ -1,6 +1,7 @@
 // The Service step against real services of Wine's service control manager: copies of the
 // tests' service program registered under unique names, which record how they were asked to
 // remove themselves.
+#include "core/Handle.h"
 #include "core/SystemError.h"
 #include "core/Text.h"
 #include "support/EnvSupport.h"
@@ -108,6 +109,33 @@ TEST_F(ServiceStepTest, ARunningServiceIsStoppedUnregisteredAndItsKeyRemoved) {
                        L"Stopping service \"" + service.Name() + L"\"...", L"  service stopped.",
                        L"Executing \"" + command + L"\"...", L"  rc=0",
                        L"Service \"" + service.Name() + L"\" remove from registry"}));
+    EXPECT_EQ(service.RemovalCommandLine(), command);
+    EXPECT_FALSE(service.KeyExists());
+}
+
+// A paused service is not running: it is not stopped, and its program still removes it.
+TEST_F(ServiceStepTest, APausedServiceIsNotStoppedButStillRemoved) {
+    test::TTestService service;
+    service.Start();
+    {
+        TServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+        TServiceHandle handle(OpenServiceW(manager.Get(), service.Name().c_str(),
+                                           SERVICE_PAUSE_CONTINUE | SERVICE_QUERY_STATUS));
+        SERVICE_STATUS status{};
+        ASSERT_TRUE(ControlService(handle.Get(), SERVICE_CONTROL_PAUSE, &status));
+    }
+    for (int i = 0; i < 100 && service.State() != SERVICE_PAUSED; ++i)
+        Sleep(50);
+    ASSERT_EQ(service.State(), static_cast<DWORD>(SERVICE_PAUSED));
+
+    RunSteps(Services(ServiceStep(service.Name(), L"-remove")));
+
+    const std::wstring command = Shown(service.Exe()) + L" -remove";
+    EXPECT_TRUE(View.Errors.empty()) << WideToUtf8(View.Errors[0]);
+    EXPECT_TRUE(
+        TracedInOrder({L"Stopping service \"" + service.Name() + L"\"...",
+                       L"  service is not running.", L"Executing \"" + command + L"\"...",
+                       L"  rc=0", L"Service \"" + service.Name() + L"\" remove from registry"}));
     EXPECT_EQ(service.RemovalCommandLine(), command);
     EXPECT_FALSE(service.KeyExists());
 }
