@@ -34,10 +34,14 @@ public:
             throw Exception(L"bad entry");
         if (SlowMs)
             Sleep(SlowMs);
-        std::lock_guard<std::mutex> lock(FLock);
-        FTexts.push_back(aEvent.getModule() + L":" + text);
-        FThreads.push_back(aEvent.getThreadId());
-        FChanged.notify_all();
+        {
+            std::lock_guard<std::mutex> lock(FLock);
+            FTexts.push_back(aEvent.getModule() + L":" + text);
+            FThreads.push_back(aEvent.getThreadId());
+            FChanged.notify_all();
+        }
+        if (text == WriteBackAt)
+            GetLogger().Write(L"echo of " + text, ttInformation);
     }
 
     std::vector<std::wstring> Texts() {
@@ -66,6 +70,8 @@ public:
 
     std::wstring HoldAt = L"\x1"; // no entry has this text unless a test says so
     std::wstring FailAt = L"\x1";
+    // The appender writes "echo of <text>" through the facade when it gets this text.
+    std::wstring WriteBackAt = L"\x1";
     DWORD SlowMs = 0;
 
 private:
@@ -207,6 +213,28 @@ TEST_F(AsyncWriter, ActiveIsTestedWhenAnEntryIsWrittenNotWhenItIsTaken) {
     Probe.Release();
     logger.SetASync(false);
     EXPECT_EQ(Probe.Texts(), (std::vector<std::wstring>{L":first", L":queued"}));
+}
+
+// An appender may write through the facade itself, also while switching off drains the queue
+// in the switching thread: its entry is written, after the one it answers, and nothing waits
+// for itself.
+TEST_F(AsyncWriter, AnAppenderThatWritesThroughTheFacadeWhileTheQueueDrains) {
+    TNvLogger& logger = GetLogger();
+    Probe.HoldAt = L"first";
+    Probe.WriteBackAt = L"call";
+    logger.SetASync(true);
+    logger.Write(L"first", ttInformation);
+    ASSERT_TRUE(Probe.WaitUntilHeld(5000));
+    logger.Write(L"call", ttInformation);
+    std::thread release([this] {
+        Sleep(200);
+        Probe.Release();
+    });
+    logger.SetASync(false);
+    release.join();
+    logger.Write(L"last", ttInformation);
+    EXPECT_EQ(Probe.Texts(),
+              (std::vector<std::wstring>{L":first", L":call", L":echo of call", L":last"}));
 }
 
 TEST_F(AsyncWriter, TheDelayIsKeptAndPassedOnAndTheSwitchesAreIdempotent) {

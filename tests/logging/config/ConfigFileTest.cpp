@@ -105,6 +105,22 @@ TEST_F(ConfigFile, AnXmlFileThatCannotBeReadFailsTheSave) {
     EXPECT_EQ(test::ReadTextFile(broken), "<Config><Trace></Config>");
 }
 
+// A broken XML file is no configuration: reading it raises the XML layer's error, and the
+// logger keeps every setting it had.
+TEST_F(ConfigFile, ABrokenXmlFileFailsTheReadingAndChangesNothing) {
+    const std::wstring broken = Folder.Path() + L"broken.xml";
+    test::WriteTextFile(broken, "<Config><Trace Active=\"0\"><TextFile Active=\"1\"></Config>");
+    TNvLogger read;
+    const std::wstring before = test::Settings(read);
+    try {
+        TLoggerConfig::Initialize(read, broken);
+        ADD_FAILURE() << "a broken file was read";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message().rfind(L"XML parse error: ", 0), 0u) << WideToUtf8(e.Message());
+    }
+    EXPECT_EQ(test::Settings(read), before);
+}
+
 // What a program that reads its configuration printed, and what Wine printed for it on the
 // eventlog channel.
 std::string EventLogOf(const std::wstring& arguments) {
