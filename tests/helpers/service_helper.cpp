@@ -1,8 +1,9 @@
 // A service program of the tests.
-//   service_helper -service [-ignorestop] [-nostop]
+//   service_helper -service [-ignorestop] [-nostop] [-slowstart]
 //       Run by the service control manager. Stops on request, or with -ignorestop accepts the
 //       request and goes on running, or with -nostop does not accept it at all. Pauses and
-//       continues on request. Ends by itself after three minutes.
+//       continues on request. With -slowstart it says it is starting for a minute before it
+//       runs. Ends by itself after three minutes.
 //   service_helper -remove [keep] [rc=N] [sleep=MS] [words...]
 //       Records its command line in "<this program>.remove.txt" and its current folder in
 //       "<this program>.folder.txt" (both UTF-16), deletes every service
@@ -96,6 +97,10 @@ void WINAPI ServiceMain(DWORD, wchar_t** Argv) {
     if (!StatusHandle)
         return;
     StopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (HasArgument(L"-slowstart")) {
+        SetState(SERVICE_START_PENDING);
+        Sleep(60000);
+    }
     SetState(SERVICE_RUNNING);
     WaitForSingleObject(StopEvent, Lifetime);
     SetState(SERVICE_STOPPED);

@@ -58,6 +58,16 @@ TEST_F(ServiceManagerTest, AMissingServiceDoesNotOpen) {
     }
 }
 
+// A service that is still starting when the time is up is a failed start.
+TEST_F(ServiceManagerTest, AStartThatDoesNotCompleteInTimeFails) {
+    test::TTestService service({.Arguments = L"-service -slowstart"});
+    Use(service);
+    ASSERT_TRUE(Manager.Open(ManagerRead, Control));
+    EXPECT_FALSE(Manager.Start(1000));
+    EXPECT_EQ(Manager.LastMessage(), L"Service start failed (Timeout)");
+    EXPECT_EQ(service.State(), static_cast<DWORD>(SERVICE_START_PENDING));
+}
+
 // Open reports the state twice; the forms without waiting report what they asked for.
 TEST_F(ServiceManagerTest, OpensStartsPausesContinuesStopsAndCloses) {
     test::TTestService service;

@@ -140,6 +140,27 @@ TEST_F(ServiceStepTest, APausedServiceIsNotStoppedButStillRemoved) {
     EXPECT_FALSE(service.KeyExists());
 }
 
+// A service that is still starting is not running either: not stopped, and still removed.
+TEST_F(ServiceStepTest, AStartingServiceIsNotStoppedButStillRemoved) {
+    test::TTestService service({.Arguments = L"-service -slowstart"});
+    {
+        TServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+        TServiceHandle handle(OpenServiceW(manager.Get(), service.Name().c_str(), SERVICE_START));
+        ASSERT_TRUE(StartServiceW(handle.Get(), 0, nullptr));
+    }
+    for (int i = 0; i < 200 && service.State() != SERVICE_START_PENDING; ++i)
+        Sleep(50);
+    ASSERT_EQ(service.State(), static_cast<DWORD>(SERVICE_START_PENDING));
+
+    RunSteps(Services(ServiceStep(service.Name(), L"-remove")));
+
+    EXPECT_TRUE(View.Errors.empty()) << WideToUtf8(View.Errors[0]);
+    EXPECT_TRUE(
+        TracedInOrder({L"  service is not running.",
+                       L"Executing \"" + Shown(service.Exe()) + L" -remove\"...", L"  rc=0"}));
+    EXPECT_FALSE(service.KeyExists());
+}
+
 // The program is found by its real path, quoted or not, below a folder with blanks, and the
 // program the command names is the one started: a planted "Program.exe" above never runs.
 TEST_F(ServiceStepTest, TheServiceProgramIsFoundBelowAFolderWithBlanks) {
