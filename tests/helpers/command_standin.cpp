@@ -1,6 +1,7 @@
 // A stand-in for a system command (net.exe) that the command tests install under its name.
 // Appends "<its own path>|<its command line>" as a UTF-16 line to the file named by
-// STANDIN_RECORD, then exits with the code in STANDIN_EXIT (0 when unset).
+// STANDIN_RECORD, sleeps the milliseconds in STANDIN_SLEEP (none when unset), then exits with
+// the code in STANDIN_EXIT (0 when unset).
 #include <windows.h>
 
 #include <cwchar>
@@ -21,6 +22,9 @@ int wmain() {
             CloseHandle(h);
         }
     }
+    wchar_t sleep[32] = {};
+    if (GetEnvironmentVariableW(L"STANDIN_SLEEP", sleep, 32) > 0)
+        Sleep(std::wcstoul(sleep, nullptr, 10));
     wchar_t code[32] = {};
     if (GetEnvironmentVariableW(L"STANDIN_EXIT", code, 32) > 0)
         return static_cast<int>(std::wcstoul(code, nullptr, 10));

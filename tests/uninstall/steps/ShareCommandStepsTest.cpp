@@ -2,8 +2,11 @@
 // manage shares) and decoys where the platform's own search would look first.
 #include "core/Text.h"
 #include "support/EnvSupport.h"
+#include "sys/ProcessLookup.h"
 #include "sys/SystemPath.h"
 #include "uninstall/steps/StepFixture.h"
+
+#include <chrono>
 
 namespace {
 
@@ -52,6 +55,7 @@ protected:
         SetCurrentDirectoryW(FBefore);
         SetEnvironmentVariableW(L"STANDIN_RECORD", nullptr);
         SetEnvironmentVariableW(L"STANDIN_EXIT", nullptr);
+        SetEnvironmentVariableW(L"STANDIN_SLEEP", nullptr);
         DeleteFileW(Decoy.c_str());
         DeleteFileW(SystemNet.c_str());
         MoveFileExW(Backup.c_str(), SystemNet.c_str(), MOVEFILE_REPLACE_EXISTING);
@@ -119,6 +123,23 @@ TEST_F(CommandStepTest, AShareIsDeletedWithTheSystemsNetAndCodesZeroAndTwoAreSuc
         View.Errors.clear();
     }
     EXPECT_TRUE(Traced(L"TMainForm|UninstallShare()"));
+}
+
+// A net that does not come back within 10 seconds is given up with an error line.
+TEST_F(CommandStepTest, AShareCommandThatHangsIsGivenUpAfterTenSeconds) {
+    SetEnvironmentVariableW(L"STANDIN_SLEEP", L"60000");
+    const auto start = std::chrono::steady_clock::now();
+    RunSteps(L"<Shares><Share Name=\"VelxPkg\"/></Shares>");
+    const auto took = std::chrono::steady_clock::now() - start;
+    // The stand-ins still sleep; they go before the system's net comes back.
+    TKernelHandle hanging;
+    while (FindProcess(L"net.exe", hanging)) {
+        Process32Stop(hanging.Get());
+        EXPECT_TRUE(WaitForProcessEnd(hanging.Get(), 5000));
+    }
+    EXPECT_EQ(View.Errors, std::vector<std::wstring>{L"Uninstall Share (LaunchAndWait timeout)"});
+    EXPECT_GE(took, std::chrono::seconds(10));
+    EXPECT_LT(took, std::chrono::seconds(30));
 }
 
 // Without net.exe in the system folder the share cannot be deleted: the decoys beside the
