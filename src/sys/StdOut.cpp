@@ -30,8 +30,8 @@ HANDLE ParentConsole() {
 }
 
 // Asked at every line: the handle may be changed while the program runs.
-HANDLE Output() {
-    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+HANDLE Output(DWORD Which) {
+    HANDLE out = GetStdHandle(Which);
     return IsSet(out) ? out : ParentConsole();
 }
 
@@ -47,10 +47,8 @@ void WriteBytes(HANDLE Out, const std::string& Bytes) {
     }
 }
 
-} // namespace
-
-void WriteLine(const std::wstring& Text) {
-    HANDLE out = Output();
+void Write(DWORD Which, const std::wstring& Text) {
+    HANDLE out = Output(Which);
     if (!IsSet(out))
         return;
     const std::wstring line = Text + L"\r\n";
@@ -60,6 +58,16 @@ void WriteLine(const std::wstring& Text) {
         WriteConsoleW(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     else
         WriteBytes(out, WideToUtf8(line));
+}
+
+} // namespace
+
+void WriteLine(const std::wstring& Text) {
+    Write(STD_OUTPUT_HANDLE, Text);
+}
+
+void WriteErrorLine(const std::wstring& Text) {
+    Write(STD_ERROR_HANDLE, Text);
 }
 
 } // namespace StdOut

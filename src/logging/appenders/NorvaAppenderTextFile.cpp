@@ -130,9 +130,12 @@ bool TNorvaAppenderTextFile::PeriodChanged(TDateTime now) const {
 }
 
 void TNorvaAppenderTextFile::OpenFile() {
-    std::wstring name = BuildFileName(0);
-    for (int n = 1; IsFileLocked(name); ++n)
-        name = BuildFileName(n);
+    std::wstring name = FFixedFileName;
+    if (name.empty()) {
+        name = BuildFileName(0);
+        for (int n = 1; IsFileLocked(name); ++n)
+            name = BuildFileName(n);
+    }
     FStream = LogFiles::OpenForAppend(name, true);
     FFileName = name;
 }
@@ -219,7 +222,8 @@ std::wstring TNorvaAppenderTextFile::BuildHeader() const {
 
 void TNorvaAppenderTextFile::CleanFiles() {
     FLastCleanUp = Now();
-    if (!FCleanUp)
+    // A file named by the caller is the caller's: its folder holds no files of this pattern.
+    if (!FCleanUp || !FFixedFileName.empty())
         return;
     try {
         std::wstring mask = BuildFileMask();

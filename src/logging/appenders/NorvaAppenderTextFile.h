@@ -48,6 +48,10 @@ public:
     void SetKeepOpen(bool value) { FKeepOpen = value; }
     TNameFormat NameFormat() const { return FNameFormat; }
     void SetNameFormat(TNameFormat value) { FNameFormat = value; }
+    // One file, full path, to write to in place of the names built from the folder and the
+    // period; its folder is then never cleaned up. Empty: the built names.
+    const std::wstring& FixedFileName() const { return FFixedFileName; }
+    void SetFixedFileName(const std::wstring& value) { FFixedFileName = value; }
     const std::wstring& OutputDir() const { return FOutputDir; }
     void SetOutputDir(const std::wstring& value) { FOutputDir = value; }
     TRefreshRate RefreshRate() const { return FRefreshRate; }
@@ -86,6 +90,7 @@ private:
     TDateTime FLastCleanUp = 0;
     THeaders FHeaders{hdAppName, hdAppVersion, hdUser};
     bool FHeadersDone = false;
+    std::wstring FFixedFileName;
     std::wstring FFileName;    // of the open file
     bool FWriteFailed = false; // the last write failed and has been reported
 };

@@ -13,6 +13,14 @@ bool IsSwitch(const std::wstring& Arg, const wchar_t* Name) {
            SameTextAscii(Arg.substr(1), Name);
 }
 
+// The text after Name and ":" of a switch ("/log:C:\\x.log"); empty when Arg is not that form.
+std::wstring SwitchValue(const std::wstring& Arg, const wchar_t* Name) {
+    const size_t colon = Arg.find(L':');
+    if (colon == std::wstring::npos || !IsSwitch(Arg.substr(0, colon), Name))
+        return L"";
+    return Arg.substr(colon + 1);
+}
+
 } // namespace
 
 TCommandLine ParseCommandLine(const std::wstring& CommandLine) {
@@ -29,7 +37,13 @@ TCommandLine ParseCommandLine(const std::wstring& CommandLine) {
             result.ForceRestart = true;
         else if (IsSwitch(arg, L"preview"))
             result.Preview = true;
+        else if (IsSwitch(arg, L"log") && i + 1 < count)
+            result.LogPath = args[++i];
+        else if (std::wstring path = SwitchValue(arg, L"log"); !path.empty())
+            result.LogPath = path;
     }
+    if (!result.LogPath.empty())
+        result.Trace = true;
     LocalFree(args);
     return result;
 }

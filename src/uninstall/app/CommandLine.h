@@ -12,6 +12,9 @@ struct TCommandLine {
     bool ForceRestart = false;
     // "preview": the run reports what it would do and changes nothing.
     bool Preview = false;
+    // "log:<path>" or "log <path>": the trace file is that file, not one beside the executable;
+    // implies "trace". As typed: a relative path is taken from the current folder later.
+    std::wstring LogPath;
 };
 
 // Reads a whole command line as the system passes it, the program's own name first.

@@ -5,6 +5,7 @@
 #include "sys/ComInit.h"
 #include "sys/DllSearch.h"
 #include "sys/SingleInstance.h"
+#include "sys/StdOut.h"
 #include "uninstall/app/AlreadyRunning.h"
 #include "uninstall/app/CommandLine.h"
 #include "uninstall/app/SilentRun.h"
@@ -28,6 +29,18 @@ int Failed(bool Quiet, const std::exception& e) {
     return ExitFailed;
 }
 
+// The log file the command line named cannot be written: nothing runs, and the one who started
+// the program learns why on standard error, in the trace and, with the window, in a box.
+int LogFileFailed(const TCommandLine& Options, const std::wstring& Reason) {
+    const std::wstring text = L"The log file \"" + Options.LogPath + L"\" cannot be written (" +
+                              Reason + L"). Nothing was removed.";
+    StdOut::WriteErrorLine(text);
+    GetLogger().Write(TSenderText{L"Main"}, text, ttError);
+    if (!Options.Quiet)
+        ShowApplicationError(nullptr, text);
+    return ExitFailed;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
@@ -45,7 +58,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
         TSingleInstance single(UninstallerMutexName);
         // A second instance leaves the trace file to the first, which holds it open: its own
         // lines go to the debug monitor only.
-        SetUpTrace(options.Trace && single.First(), options.Quiet);
+        const std::wstring logFailure =
+            SetUpTrace(options.Trace && single.First(), options.Quiet, options.LogPath);
+        if (!logFailure.empty())
+            return LogFileFailed(options, logFailure);
         if (single.Taken())
             GetLogger().Write(TSenderText{L"Main"},
                               L"Another account holds the name of the uninstaller's mutex; it "

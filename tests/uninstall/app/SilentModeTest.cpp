@@ -59,6 +59,23 @@ TEST(SilentMode, SwitchesAreReadInAnyCaseAfterDashOrSlash) {
     }
 }
 
+// "/log" takes its path after a colon or as the next word, as typed, and turns the trace on.
+TEST(SilentMode, TheLogSwitchTakesItsPathAfterAColonOrAsTheNextWord) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"uninstall.exe /log:C:\\Logs\\run.log", L"C:\\Logs\\run.log"},
+        {L"uninstall.exe -LOG:\"C:\\My Logs\\run.log\" /quiet", L"C:\\My Logs\\run.log"},
+        {L"uninstall.exe /quiet /log \"logs\\run.log\"", L"logs\\run.log"},
+        {L"uninstall.exe /log", L""},
+        {L"uninstall.exe /log:", L""},
+        {L"uninstall.exe /logfile:x.log /log-x", L""},
+    };
+    for (const auto& [commandLine, path] : cases) {
+        const TCommandLine line = ParseCommandLine(commandLine);
+        EXPECT_EQ(line.LogPath, path) << WideToUtf8(commandLine);
+        EXPECT_EQ(line.Trace, *path != 0) << WideToUtf8(commandLine);
+    }
+}
+
 std::string Driver(const std::wstring& Arguments) {
     auto result =
         test::Run(L"\"" + test::HelperPath(L"ui_driver.exe") + L"\" " + Arguments, {}, 180000);
@@ -385,6 +402,39 @@ TEST_F(SilentModeRun, AMutexAnotherAccountMadeFirstIsPassedOver) {
                        "over."),
               std::string::npos)
         << log;
+}
+
+// "/log" writes the trace to the file it names, making its folders; a file that cannot be
+// written (read-only, on a drive that does not exist) ends the run with 1603 before anything
+// is removed, and standard error says why.
+TEST_F(SilentModeRun, TheLogGoesWhereTheSwitchSaysOrNothingRuns) {
+    TInstalledProgram program(L"e2e_silent.exe");
+    test::TTempFolder elsewhere;
+    const std::wstring log = Root->Path() + L"logs\\deep\\run.log";
+    test::TRunResult run = test::Run(program.Command(L"/quiet /log:\"" + log + L"\""), {}, 300000);
+    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+    ASSERT_TRUE(test::FileExists(log));
+    EXPECT_NE(test::ReadTextFile(log).find("|Trace system initialized.|"), std::string::npos);
+    EXPECT_NE(test::ReadTextFile(log).find("|Uninstallation done.|"), std::string::npos);
+    EXPECT_EQ(program.LogFile(), L"") << "a trace file beside the program too";
+    EXPECT_FALSE(Exists(L"LP\\bin\\app.exe"));
+
+    const std::wstring readOnly = elsewhere.Path() + L"readonly.log";
+    test::WriteTextFile(readOnly, "kept\r\n");
+    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    for (const std::wstring& bad : {readOnly, std::wstring(L"Q:\\logs\\run.log")}) {
+        SCOPED_TRACE(WideToUtf8(bad));
+        NewInstallation();
+        run = test::Run(program.Command(L"/quiet /log \"" + bad + L"\""), {}, 300000);
+        EXPECT_EQ(run.ExitCode, 1603u) << run.Output;
+        EXPECT_NE(run.Output.find("The log file \"" + WideToUtf8(bad) + "\" cannot be written ("),
+                  std::string::npos)
+            << run.Output;
+        EXPECT_NE(run.Output.find("Nothing was removed."), std::string::npos) << run.Output;
+        EXPECT_TRUE(Exists(L"LP\\bin\\app.exe"));
+    }
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(test::ReadTextFile(readOnly), "kept\r\n");
 }
 
 // The window's run: exit code 1603 when it ended by an error, shown in the error box.
