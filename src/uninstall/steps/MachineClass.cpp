@@ -40,9 +40,10 @@ bool Below(const std::wstring& Path, const std::wstring& Folder) {
            FileSystem::SamePath(Path.substr(0, Folder.size()), Folder);
 }
 
-// The server's file: the default value of the class's InprocServer32 or LocalServer32 (or of
-// the first of Kinds), its quotes and arguments left off.
-std::wstring ServerFile(HKEY Class, std::initializer_list<const wchar_t*> Kinds = {
+// The server's file as the registry writes it: the default value of the class's
+// InprocServer32 or LocalServer32 (or of the first of Kinds), expanded with the machine's
+// variables, its quotes and arguments left off.
+std::wstring ServerText(HKEY Class, std::initializer_list<const wchar_t*> Kinds = {
                                         L"InprocServer32", L"LocalServer32"}) {
     for (const wchar_t* kind : Kinds) {
         TRegKey server = Registry::OpenRead(Class, kind);
@@ -54,9 +55,26 @@ std::wstring ServerFile(HKEY Class, std::initializer_list<const wchar_t*> Kinds 
         else if (kind[0] == L'L')
             file = file.substr(0, file.find(L' '));
         if (!file.empty())
-            return FileSystem::ResolvedSpelling(file);
+            return file;
     }
     return L"";
+}
+
+// The server's file as the system spells what it names.
+std::wstring ServerFile(HKEY Class) {
+    const std::wstring text = ServerText(Class);
+    return text.empty() ? L"" : FileSystem::ResolvedSpelling(text);
+}
+
+// Whether a server path as written may name something below Folder: it begins with the
+// folder's spelling, or it holds a form only the file system can resolve (a short name, a
+// dot part, a forward slash). Anything else names another place and needs no file system
+// call, which a machine's thousands of classes would make slow.
+bool MayBeBelow(const std::wstring& Text, const std::wstring& Folder) {
+    return (Text.size() > Folder.size() &&
+            FileSystem::SamePath(Text.substr(0, Folder.size()), Folder)) ||
+           Text.find_first_of(L"~/") != std::wstring::npos ||
+           Text.find(L"\\.") != std::wstring::npos;
 }
 
 bool NamesProgID(HKEY Class, const std::wstring& ProgID) {
@@ -86,8 +104,11 @@ std::vector<std::wstring> InprocServersBelow(const std::wstring& Folder) {
         TRegKey key = Registry::OpenRead(classes.Get(), clsid);
         if (!key)
             continue;
-        std::wstring server = ServerFile(key.Get(), {L"InprocServer32"});
-        if (!server.empty() && Below(server, folder))
+        const std::wstring text = ServerText(key.Get(), {L"InprocServer32"});
+        if (text.empty() || !MayBeBelow(text, folder))
+            continue;
+        const std::wstring server = FileSystem::ResolvedSpelling(text);
+        if (Below(server, folder))
             servers.push_back(server);
     }
     return servers;
