@@ -56,9 +56,11 @@ public:
         Trace(L"  reason: %s", {reason});
         const std::wstring error = Format(
             L"\"%s\" is locked and stays: a folder above it can be changed by users", {path});
-        Trace(error, {});
+        // The error line traces itself; without one the trace keeps it.
         if (FShowError)
             FShowError(error);
+        else
+            Trace(L"%s", {error});
     }
 
     // A folder that held locked entries, or one above it.
