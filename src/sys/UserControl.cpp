@@ -118,7 +118,7 @@ std::wstring DescriptorControlReason(const std::wstring& Path, PSECURITY_DESCRIP
     PACL acl = nullptr;
     if (!GetSecurityDescriptorOwner(Descriptor, &owner, &defaulted) || !owner)
         return Format(L"\"%s\" has no owner", {Path});
-    if (!IsTrusted(owner))
+    if (!IsTrustedAccount(owner))
         return Format(L"\"%s\" is owned by %s", {Path, SidText(owner)});
     if (!GetSecurityDescriptorDacl(Descriptor, &present, &acl, &defaulted) || !present || !acl)
         return Format(L"\"%s\" lets everyone change it", {Path});
@@ -144,6 +144,8 @@ std::wstring UserControlReason(const std::wstring& Path) {
     // linked folder as resolving elsewhere too.
     std::wstring link;
     for (std::wstring at = ResolvedSpelling(Path); !at.empty(); at = Parent(at)) {
+        // Reading attributes and the descriptor is not subject to sharing: a file another
+        // program holds open without sharing, the usual locked entry, is still checked.
         TFileHandle entry(CreateFileW(
             at.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -158,7 +160,8 @@ std::wstring UserControlReason(const std::wstring& Path) {
         FILE_BASIC_INFO basic{};
         if (!GetFileInformationByHandleEx(entry.Get(), FileBasicInfo, &basic, sizeof basic))
             return Format(L"\"%s\" cannot be checked (%s)", {at, SystemErrorText(GetLastError())});
-        // A link, or (under Wine) a path the system resolves elsewhere.
+        // A link, or (under Wine) a path the system resolves elsewhere. The final path needs a
+        // handle that sharing may refuse; then the attribute alone tells.
         TEntryHandle placed(at, false);
         if ((basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
             (placed.Valid() && !placed.IsAt(at))) {

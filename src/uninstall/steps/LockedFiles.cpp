@@ -113,7 +113,8 @@ private:
             FPending = FileSystem::NewAdminOnlyFolder(path);
         if (FPending.empty())
             return false;
-        const std::wstring name = Key(path).substr(Key(path).rfind(L'\\') + 1);
+        const std::wstring key = Key(path);
+        const std::wstring name = key.substr(key.rfind(L'\\') + 1);
         const std::wstring target = FPending + L"\\" + std::to_wstring(++FMoved) + L"." + name;
         if (entry.MoveTo(target) != 0)
             return false;
