@@ -8,6 +8,13 @@ if(NOT EXISTS ${BOOST_INCLUDE_DIR}/boost)
   file(CREATE_LINK /usr/include/boost ${BOOST_INCLUDE_DIR}/boost SYMBOLIC)
 endif()
 
+# nlohmann's JSON library, header-only, for the report file: likewise only its own folder.
+set(JSON_INCLUDE_DIR ${CMAKE_BINARY_DIR}/json-include)
+if(NOT EXISTS ${JSON_INCLUDE_DIR}/nlohmann)
+  file(MAKE_DIRECTORY ${JSON_INCLUDE_DIR})
+  file(CREATE_LINK /usr/include/nlohmann ${JSON_INCLUDE_DIR}/nlohmann SYMBOLIC)
+endif()
+
 # Each target links the system libraries it names, nothing by default, so that a library's link
 # line shows what it uses (the engine and the steps never reach GDI or the common controls).
 set(CMAKE_C_STANDARD_LIBRARIES "" CACHE STRING "" FORCE)
@@ -37,7 +44,8 @@ function(link_source_folder root relative)
     file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${relative} ${root}/${relative} SYMBOLIC)
   endif()
 endfunction()
-foreach(folder core logging sys env uninstall/script uninstall/engine uninstall/steps)
+foreach(folder core logging sys env uninstall/script uninstall/engine uninstall/steps
+               uninstall/report)
   link_source_folder(${PROJECT_INCLUDE_DIR} ${folder})
 endforeach()
 link_source_folder(${UI_INCLUDE_DIR} uninstall/ui)

@@ -17,6 +17,9 @@ packages=(
   xauth
   libboost1.81-dev
   googletest
+  nlohmann-json3-dev
+  python3
+  python3-jsonschema
   imagemagick
   fonts-wine
   file

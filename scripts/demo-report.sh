@@ -1,7 +1,7 @@
 # Sourced by scripts/demo.sh: what the run did to the seeded installation, group by group in
 # the order of the default script, from the state before the run ($tmp/before.tsv), after it
 # ($tmp/after.tsv) and after the restart ($tmp/restarted.tsv), and the restart schedule
-# ($pending). Each seeded item says whether the script should remove it, and why it stays.
+# ($pending), with the run's report ($tmp/report-check.tsv) beside each item. Each seeded item says whether the script should remove it, and why it stays.
 
 demo_group_title() {
   case "$1" in
@@ -30,8 +30,14 @@ demo_item_label() {
   esac
 }
 
+# The report's word on one seeded item ($tmp/report-check.tsv, scripts/demo-report-check.py).
+demo_report_word() {
+  awk -F'\t' -v g="$1" -v k="$2" -v w="$3" '$1 == g && $2 == k && $3 == w {
+    print $4 "\t" $5; exit }' "$tmp/report-check.tsv"
+}
+
 demo_report() {
-  local group kind what expect why line label unexpected=0 shown
+  local group kind what expect why line label unexpected=0 shown said disagree=0
   for group in commands apppaths path processes services com shares shortcuts folders files \
                registry profiles; do
     echo
@@ -66,6 +72,14 @@ demo_report() {
           unexpected=$((unexpected + 1))
         fi
       fi
+      said=$(demo_report_word "$g" "$kind" "$what")
+      if [ -n "$said" ]; then
+        shown="$shown  [report: ${said%%$'\t'*}]"
+        if [ "${said##*$'\t'}" = DISAGREES ]; then
+          shown="$shown -- THE REPORT DISAGREES"
+          disagree=$((disagree + 1))
+        fi
+      fi
       echo "$shown"
     done <"$tmp/seed-manifest.tsv"
   done
@@ -85,5 +99,10 @@ demo_report() {
     echo "Every seeded item went or stayed as the default script means it to."
   else
     echo "$unexpected seeded items did not go or stay as the default script means them to."
+  fi
+  if [ "$disagree" = 0 ]; then
+    echo "The run's report agrees with what became of every seeded item."
+  else
+    echo "The run's report disagrees with what became of $disagree seeded items."
   fi
 }

@@ -9,7 +9,8 @@
 # Afterwards the script compares the installation before and after the run and prints, group by
 # group in the script's order, what was removed, what was kept and why, what waits for the
 # restart, and what a restart of the prefix (wineboot -r) then removes
-# (scripts/demo-report.sh).
+# (scripts/demo-report.sh), each item beside what the run's report (out/report.json) says of
+# it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # Without a display the whole demonstration runs under one Xvfb: a Wine session started without
@@ -38,15 +39,16 @@ echo "Seeded $(wc -l <"$tmp/before.tsv") items: programs, services, COM servers,
 echo "folders, files, registry keys, App Paths, search path entries and mail profiles."
 
 # --- the run ----------------------------------------------------------------------------
+rm -f "$build/demo-report.json"
 if [ -z "${DEMO_HEADLESS:-}" ]; then
   echo "Starting uninstall.exe: press \"Uninstall\", then close the window."
   echo "(Untick \"Restart computer\" first: the restart would end this Wine session.)"
-  wine src/uninstall/uninstall.exe /trace
+  wine src/uninstall/uninstall.exe /trace /report:demo-report.json
 else
   echo "No display: running under Xvfb and pressing \"Uninstall\"; screenshots go to out/."
   bash -c '
     out=$0
-    wine src/uninstall/uninstall.exe /trace & ui=$!
+    wine src/uninstall/uninstall.exe /trace /report:demo-report.json & ui=$!
     wine helpers/ui_driver.exe wait >/dev/null
     sleep 1; import -window root "$out/before.png"
     wine helpers/ui_driver.exe click 1001 >/dev/null
@@ -73,10 +75,20 @@ wine wineboot -r >/dev/null 2>&1 || true
 wineserver -w
 seed_state "$tmp/restarted.tsv"
 
+# The run's report: checked against its schema, then item by item against the installation.
+mkdir -p "$tmp/report"
+cp "$build/demo-report.json" "$out/report.json"
+cp "$out/report.json" "$tmp/report/demo.json"
+python3 "$root/tests/uninstall/app/validate-reports.py" "$root/docs/report.schema.json" \
+  "$tmp/report" | tail -n 1
+python3 "$root/scripts/demo-report-check.py" "$tmp/seed-manifest.tsv" "$tmp/before.tsv" \
+  "$tmp/after.tsv" "$out/report.json" >"$tmp/report-check.tsv"
+
 . "$root/scripts/demo-report.sh"
 demo_report
 echo
 echo "Search path before: $(cat "$tmp/path-before.txt")"
 echo "Search path after:  $(cat "$tmp/path-after.txt")"
 [ -n "$trace" ] && echo "Trace of the run: $trace"
+echo "Report of the run: out/report.json"
 [ -z "${DEMO_HEADLESS:-}" ] || echo "Screenshots: out/before.png, out/after.png"

@@ -8,9 +8,9 @@
 #include <objbase.h>
 #include <sddl.h>
 
+#include <algorithm>
 #include <map>
 #include <stdexcept>
-#include <thread>
 
 namespace test {
 
@@ -164,18 +164,36 @@ TRunResult Run(const std::wstring& CommandLine, const std::vector<std::wstring>&
     TKernelHandle process(pi.hProcess), thread(pi.hThread);
     writeEnd.Reset();
 
+    // The output is read while it comes and until the program has ended and nothing is left.
+    // Not until the pipe closes: a process the program started may hold the pipe's other end
+    // for ever (Wine's desktop process, started by the first program of a new prefix that
+    // needs a desktop, inherits the handles of that program).
     TRunResult result;
-    std::thread reader([&] {
-        char buffer[4096];
-        DWORD read = 0;
-        while (ReadFile(readEnd.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+    const DWORD start = GetTickCount();
+    bool ended = false;
+    for (;;) {
+        DWORD available = 0;
+        // When every writer has closed the pipe there is nothing more to read: only the end.
+        const bool open = PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr);
+        if (open && available > 0) {
+            char buffer[4096];
+            DWORD read = 0;
+            if (!ReadFile(readEnd.Get(), buffer, std::min<DWORD>(available, sizeof buffer), &read,
+                          nullptr))
+                break;
             result.Output.append(buffer, read);
-    });
-    if (WaitForSingleObject(process.Get(), TimeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(process.Get(), 1);
-        WaitForSingleObject(process.Get(), INFINITE);
+            continue;
+        }
+        if (ended)
+            break;
+        if (WaitForSingleObject(process.Get(), open ? 20 : 100) == WAIT_OBJECT_0) {
+            ended = true; // one more look for what it wrote last
+        } else if (GetTickCount() - start > TimeoutMs) {
+            TerminateProcess(process.Get(), 1);
+            WaitForSingleObject(process.Get(), INFINITE);
+            ended = true;
+        }
     }
-    reader.join();
     GetExitCodeProcess(process.Get(), &result.ExitCode);
     return result;
 }

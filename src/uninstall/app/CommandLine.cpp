@@ -41,7 +41,13 @@ TCommandLine ParseCommandLine(const std::wstring& CommandLine) {
             result.LogPath = args[++i];
         else if (std::wstring path = SwitchValue(arg, L"log"); !path.empty())
             result.LogPath = path;
+        else if (IsSwitch(arg, L"report") && i + 1 < count)
+            result.ReportPath = args[++i];
+        else if (std::wstring report = SwitchValue(arg, L"report"); !report.empty())
+            result.ReportPath = report;
     }
+    for (int i = 1; args && i < count; ++i)
+        result.Arguments.push_back(args[i]);
     if (!result.LogPath.empty())
         result.Trace = true;
     LocalFree(args);

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 // The switches the program knows. Each is its name after "-" or "/", in any letter case
 // ("/trace", "-TRACE"); anything else on the command line is ignored.
@@ -15,6 +16,10 @@ struct TCommandLine {
     // "log:<path>" or "log <path>": the trace file is that file, not one beside the executable;
     // implies "trace". As typed: a relative path is taken from the current folder later.
     std::wstring LogPath;
+    // "report:<path>" or "report <path>": the report file of the run, written at its end.
+    std::wstring ReportPath;
+    // Every argument after the program's name, as given.
+    std::vector<std::wstring> Arguments;
 };
 
 // Reads a whole command line as the system passes it, the program's own name first.

@@ -40,6 +40,8 @@ void TUninstallEngine::SetStatus(int Kind, const std::wstring& Text) {
 
 void TUninstallEngine::DoError(const std::wstring& Text) {
     GetLogger().Write(this, L"DoError(%s)", {Text}, ttInformation);
+    if (TItemRecord* item = FRecords.Current())
+        item->Errors.push_back(Text);
     FView.AddErrorLine(Text);
     if (FPreview)
         Report(L"Error: " + Text);
@@ -60,6 +62,8 @@ void TUninstallEngine::ReportFmt(const std::wstring& Fmt, const TVarRecs& Args) 
 
 // The one place where a preview keeps the locked list empty, whatever a step found in use.
 void TUninstallEngine::AddLockedFile(const std::wstring& Path) {
+    if (TItemRecord* item = FRecords.Current())
+        item->Scheduled.push_back(Path);
     if (FPreview)
         ReportFmt(L"\"%s\" is in use: it would be deleted at the next restart", {Path});
     else
@@ -71,6 +75,51 @@ bool TUninstallEngine::OnDeveloperWorkstation(const std::wstring& Computer) cons
 }
 
 size_t TUninstallEngine::DeleteLockedFiles() {
+    FRecords.End();
     return ::DeleteLockedFiles(this, FLockedFiles,
-                               [this](const std::wstring& Error) { DoError(Error); });
+                               [this](const std::wstring& Path, const std::wstring& Error) {
+                                   FRecords.PathStays(Path, Error);
+                                   DoError(Error);
+                               });
+}
+
+void TUninstallEngine::CheckWhatIsLeft() {
+    FRecords.End();
+    if (FPreview)
+        return;
+    GetLogger().Write(this, L"CheckWhatIsLeft()", ttInformation);
+    for (const auto& line : FRecords.CheckWhatIsLeft())
+        GetLogger().Write(this, L"%s", {line}, ttWarning);
+}
+
+void TUninstallEngine::BeginItem(const std::wstring& Group, const std::wstring& Step,
+                                 const std::wstring& Verb) {
+    FRecords.Begin(Group, Step, Verb);
+}
+
+void TUninstallEngine::ItemIs(const std::wstring& Item) {
+    if (TItemRecord* item = FRecords.Current())
+        item->Item = Item;
+}
+
+// An item that already has an error line failed; it was not kept on purpose.
+void TUninstallEngine::ItemKept(const std::wstring& Reason) {
+    if (TItemRecord* item = FRecords.Current(); item && item->Errors.empty())
+        item->KeptReason = Reason;
+}
+
+void TUninstallEngine::ItemExcluded(const std::wstring& Path) {
+    if (TItemRecord* item = FRecords.Current())
+        item->Excluded.push_back(Path);
+}
+
+void TUninstallEngine::ItemCheck(std::function<bool()> StillThere) {
+    if (TItemRecord* item = FRecords.Current())
+        item->StillThere = std::move(StillThere);
+}
+
+void TUninstallEngine::ItemEndedRun(const std::wstring& Error) {
+    if (TItemRecord* item = FRecords.Current())
+        item->Errors.push_back(Error);
+    FRecords.End();
 }

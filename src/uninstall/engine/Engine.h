@@ -2,11 +2,13 @@
 #include "core/Format.h"
 #include "core/Object.h"
 #include "sys/MsXml.h"
+#include "uninstall/engine/RunRecords.h"
 #include "uninstall/engine/UninstallView.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +69,22 @@ public:
     // After the run: schedules what could not be deleted for deletion at the next restart.
     // Returns how many paths the system took; none means no restart is needed.
     size_t DeleteLockedFiles();
+    // After that: looks again at every item the run meant to remove and traces what is still
+    // there, and why.
+    void CheckWhatIsLeft();
+
+    // The record of each element of the script (RunRecords.h). RunScript starts one per
+    // element; its step says what the element names, why it left it alone and how to look for
+    // it again. Error lines and locked paths go to the element that runs.
+    const TRunRecords& Records() const { return FRecords; }
+    void BeginItem(const std::wstring& Group, const std::wstring& Step, const std::wstring& Verb);
+    void ItemIs(const std::wstring& Item);
+    void ItemKept(const std::wstring& Reason);
+    void ItemExcluded(const std::wstring& Path);
+    void ItemCheck(std::function<bool()> StillThere);
+    // The error that ended the run, raised while the element ran.
+    void ItemEndedRun(const std::wstring& Error);
+    void EndItems() { FRecords.End(); }
 
     // What the steps share. A path that could not be deleted goes to the locked list, which
     // DeleteLockedFiles schedules after the run; a preview reports it instead.
@@ -76,7 +94,10 @@ public:
     // Tests name the computer they run on to see that.
     void SetDeveloperWorkstation(const std::wstring& Name) { FDeveloperWorkstation = Name; }
     // A preview reports what each step would do and changes nothing.
-    void SetPreview(bool On) { FPreview = On; }
+    void SetPreview(bool On) {
+        FPreview = On;
+        FRecords.SetPreview(On);
+    }
     bool Preview() const { return FPreview; }
 
 protected:
@@ -91,4 +112,5 @@ private:
     std::wstring FDeveloperWorkstation = DeveloperWorkstationName;
     bool FPreview = false;
     HMODULE FScriptModule;
+    TRunRecords FRecords;
 };

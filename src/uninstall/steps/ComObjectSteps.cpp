@@ -11,6 +11,7 @@
 #include "sys/ProtectedFolders.h"
 #include "sys/Registry.h"
 #include "sys/RegistryKeys.h"
+#include "sys/RegistryTree.h"
 #include "sys/StrUtils.h"
 #include "sys/SystemPath.h"
 #include "sys/UserControl.h"
@@ -105,12 +106,17 @@ void TComObjectStep::WalkFolders(const std::wstring& Path, const std::wstring& M
     FMask = std::make_unique<TMask>(MaskText);
     FRecursive = Recursive;
     const std::wstring top = IncludeTrailingBackslash(GetVariables().Replace(Path));
+    FEngine.ItemIs(top + MaskText);
     // An empty path, or a variable that stayed as written, would walk the current folder or
     // drive and unregister whatever lies there.
     if (std::wstring reason = PathFormReason(top); !reason.empty()) {
         FEngine.DoErrorFmt(L"COM folder \"%s\" is not walked (%s)", {top, reason});
         return;
     }
+    if (!FileSystem::FolderExists(top))
+        FEngine.ItemKept(L"not found");
+    // What is left of the item: a class of the machine still served from below the folder.
+    FEngine.ItemCheck([top] { return !MachineClass::InprocServersBelow(top).empty(); });
     for (const auto& server : MachineClass::InprocServersBelow(top)) {
         FileSystem::TEntryHandle file(server, false);
         if (file.Valid() && file.IsPlain(server))
@@ -133,6 +139,7 @@ void TComObjectStep::Walk(const std::wstring& Folder) {
             return;
         if (Excluded(entry.Name)) {
             GetLogger().Write(L"\"%s\" not unregistered (Excluded)", {entry.Name}, ttInformation);
+            FEngine.ItemExcluded(Folder + entry.Name);
             return;
         }
         const std::wstring file = Folder + entry.Name;
@@ -208,13 +215,19 @@ void TComObjectStep::UnregisterDll(const std::wstring& File) {
 // classes root a user's own registration of the ProgID could name any machine class.
 void TComObjectStep::UnregisterProgID(const std::wstring& ProgID) {
     Trace(L"Trying to unregister progid \"%s\"...", {ProgID});
+    FEngine.ItemIs(ProgID);
     const std::wstring clsid = MachineClass::OfProgID(ProgID);
     if (clsid.empty()) {
+        FEngine.ItemKept(L"not found");
         Trace(L"ProgID \"%s\" not found", {ProgID});
         // The ProgID goes only together with the class it names.
         return;
     }
     const std::wstring classKey = L"CLSID\\" + clsid;
+    FEngine.ItemCheck([ProgID, classKey] {
+        return Registry::KeyExists(HKEY_LOCAL_MACHINE, MachineClass::ClassesKey + ProgID) ||
+               Registry::KeyExists(HKEY_LOCAL_MACHINE, MachineClass::ClassesKey + classKey);
+    });
     if (std::wstring refusal = MachineClass::Refusal(ProgID, clsid); !refusal.empty()) {
         FEngine.DoErrorFmt(L"Class \"%s\" of ProgID \"%s\" is not deleted (%s)",
                            {classKey, ProgID, refusal});
@@ -242,8 +255,10 @@ void TComObjectStep::DeleteClassKey(const std::wstring& Path) {
 void TComObjectStep::RegasmUnregister(const std::wstring& File) {
     Trace(L"Trying to regasm /u \"%s\"...", {File});
     const std::wstring path = GetVariables().Replace(File);
+    FEngine.ItemIs(path);
     // A relative path names whatever lies below the current folder.
     if (!PathFormReason(path).empty() || !FileExists(path)) {
+        FEngine.ItemKept(L"not found");
         Trace(L"File \"%s\" not found => no regasm /u", {path});
         return;
     }

@@ -41,6 +41,7 @@ private:
         const std::wstring P = IncludeTrailingBackslash(Path);
         if (Excluded(P)) {
             GetLogger().Write(&FEngine, L"  path \"%s\" is excluded", {P}, ttInformation);
+            FEngine.ItemExcluded(P);
             return;
         }
         // The entries are reached below the folder the handle holds, not below its spelling.
@@ -77,6 +78,7 @@ private:
         const std::wstring shown = Link.IsFolder() ? IncludeTrailingBackslash(Path) : Path;
         if (Link.IsFolder() && Excluded(shown)) {
             GetLogger().Write(&FEngine, L"  path \"%s\" is excluded", {shown}, ttInformation);
+            FEngine.ItemExcluded(shown);
             return;
         }
         if (Remove(Link) == 0)

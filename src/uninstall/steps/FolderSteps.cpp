@@ -28,12 +28,16 @@ public:
     TFileSearch(TUninstallEngine& Engine, const std::wstring& MaskText, TAction Action)
         : FEngine(Engine), FMask(MaskText), FMaskText(MaskText), FAction(Action) {}
 
+    // The files a search with CountMatchingFile found: what the mask still names.
+    size_t Matching() const { return FMatching; }
+
     // Folder as the script spells it; Opened is it, checked to be no link.
     void Search(const std::wstring& Folder, const FileSystem::TEntryHandle& Opened,
                 bool Recursive) {
         const std::wstring P = IncludeTrailingBackslash(Folder);
         const std::wstring base = IncludeTrailingBackslash(Opened.FinalPath());
-        FEngine.SetStatus(2, L"  " + P + FMaskText);
+        if (FAction != &TFileSearch::CountMatchingFile)
+            FEngine.SetStatus(2, L"  " + P + FMaskText);
         Opened.ForEachEntry([&](const FileSystem::TEntry& entry) {
             if (entry.IsFolder()) {
                 if (!Recursive)
@@ -43,8 +47,9 @@ public:
                 if (folder.IsPlain(base + entry.Name))
                     Search(P + entry.Name, folder, Recursive);
             } else if (FMask.Matches(entry.Name)) {
+                ++FMatching;
                 (this->*FAction)(P + entry.Name, base + entry.Name);
-            } else {
+            } else if (FAction != &TFileSearch::CountMatchingFile) {
                 GetLogger().Write(&FEngine, L"File \"%s\" does not match mask", {entry.Name},
                                   ttInformation);
             }
@@ -75,6 +80,9 @@ public:
         }
     }
 
+    // The look after the run: the matching files are only counted, without a trace line.
+    void CountMatchingFile(const std::wstring&, const std::wstring&) {}
+
     void DeleteMatchingFile(const std::wstring& Full, const std::wstring& Opened) {
         if (FEngine.OnDeveloperWorkstation(ComputerName()))
             return;
@@ -89,19 +97,39 @@ private:
     const TAction FAction;
     unsigned long long FFiles = 0;
     unsigned long long FBytes = 0;
+    size_t FMatching = 0;
 };
 
-// Why a Folder step leaves its folder alone before any guard is asked; empty when it goes on.
-std::wstring FolderLeftReason(const TUninstallEngine& Engine, const std::wstring& Path,
-                              bool LocalOnly) {
+// How many files below Folder the mask names, searched as the step searches.
+size_t MatchingFiles(TUninstallEngine& Engine, const std::wstring& Folder,
+                     const std::wstring& MaskText, bool Recursive) {
+    if (!FileSystem::FolderExists(Folder))
+        return 0;
+    FileSystem::TEntryHandle folder(Folder, false);
+    if (!folder.IsPlain(FileSystem::ResolvedSpelling(Folder)))
+        return 0;
+    TFileSearch search(Engine, MaskText, &TFileSearch::CountMatchingFile);
+    search.Search(Folder, folder, Recursive);
+    return search.Matching();
+}
+
+// Why a Folder step leaves its folder alone before any guard is asked (as the preview says
+// it, and as the item's record says it); empty when it goes on.
+struct TLeftAlone {
+    std::wstring Why;
+    std::wstring Kept;
+};
+
+TLeftAlone FolderLeftReason(const TUninstallEngine& Engine, const std::wstring& Path,
+                            bool LocalOnly) {
     UINT driveType = FileSystem::DriveType(Path.substr(0, 1) + L":\\");
     if (Engine.OnDeveloperWorkstation(TComputer::GetComputerName()))
-        return L"developer workstation";
+        return {L"developer workstation", L"developer workstation"};
     if (LocalOnly && driveType != DRIVE_FIXED)
-        return L"LocalOnly, and not on a local fixed drive";
+        return {L"LocalOnly, and not on a local fixed drive", L"local-only"};
     if (!FileSystem::FolderExists(Path))
-        return L"not found";
-    return L"";
+        return {L"not found", L"not found"};
+    return {};
 }
 
 } // namespace
@@ -111,18 +139,24 @@ void TUninstallEngine::UninstallFolder(const TXmlNode& Node) {
     AssertNodeName(Node, L"Folder");
     std::wstring path;
     try {
+        // As written, until its variables are replaced.
+        ItemIs(ScriptAttr::RequiredText(Node, L"Path"));
         path = GetVariables().Replace(ScriptAttr::RequiredText(Node, L"Path"));
         std::wstring exclude = ScriptAttr::OptionalText(Node, L"Exclude", L"");
         bool localOnly = ScriptAttr::OptionalValueBool(Node, L"LocalOnly");
         SetStatus(2, L"  " + path);
-        if (std::wstring left = FolderLeftReason(*this, path, localOnly); !left.empty()) {
+        ItemIs(path);
+        ItemCheck([path] { return FileSystem::FolderExists(path); });
+        if (TLeftAlone left = FolderLeftReason(*this, path, localOnly); !left.Why.empty()) {
+            ItemKept(left.Kept);
             if (Preview())
-                ReportFmt(L"Folder \"%s\" is left alone (%s)", {path, left});
+                ReportFmt(L"Folder \"%s\" is left alone (%s)", {path, left.Why});
             return;
         }
         // A script or a variable must never make the step delete a root or a system folder,
         // under any spelling.
         if (std::wstring reason = ProtectedFolderReason(path); !reason.empty()) {
+            ItemKept(L"protected");
             DoErrorFmt(L"Folder \"%s\" is not deleted (%s)", {path, reason});
             return;
         }
@@ -141,31 +175,43 @@ void TUninstallEngine::UninstallFile(const TXmlNode& Node) {
     AssertNodeName(Node, L"File");
     std::wstring path;
     try {
+        ItemIs(ScriptAttr::RequiredText(Node, L"Path") +
+               ScriptAttr::OptionalText(Node, L"Mask", L""));
         path = IncludeTrailingBackslash(
             GetVariables().Replace(ScriptAttr::RequiredText(Node, L"Path")));
         std::wstring maskText = ScriptAttr::RequiredText(Node, L"Mask");
         bool recursive = ScriptAttr::RequiredValueBool(Node, L"Recursive");
+        ItemIs(path + maskText);
         // A folder that is not there has nothing to search: a variable left unexpanded ends
         // here without an error line.
-        if (!path.empty() && !FileSystem::FolderExists(path))
+        if (!path.empty() && !FileSystem::FolderExists(path)) {
+            ItemKept(L"not found");
             return;
+        }
         // An empty path would search the current drive, a relative one the current folder; a
         // mask that takes every file must not empty a system folder.
         if (std::wstring reason = FileSearchReason(path, maskText); !reason.empty()) {
             DoErrorFmt(L"File \"%s\" is not deleted (%s)", {path, reason});
             return;
         }
+        ItemCheck([this, path, maskText, recursive] {
+            return MatchingFiles(*this, path, maskText, recursive) > 0;
+        });
         FileSystem::TEntryHandle folder(path, false);
-        if (!folder.IsPlain(FileSystem::ResolvedSpelling(path)))
+        if (!folder.IsPlain(FileSystem::ResolvedSpelling(path))) {
+            ItemKept(L"link");
             return;
-        if (Preview()) {
-            TFileSearch search(*this, maskText, &TFileSearch::ReportMatchingFile);
-            search.Search(path, folder, recursive);
-            search.Summary(path);
-        } else {
-            TFileSearch(*this, maskText, &TFileSearch::DeleteMatchingFile)
-                .Search(path, folder, recursive);
         }
+        TFileSearch search(*this, maskText,
+                           Preview() ? &TFileSearch::ReportMatchingFile
+                                     : &TFileSearch::DeleteMatchingFile);
+        search.Search(path, folder, recursive);
+        if (Preview())
+            search.Summary(path);
+        if (search.Matching() == 0)
+            ItemKept(L"not found");
+        else if (OnDeveloperWorkstation(ComputerName()))
+            ItemKept(L"developer workstation");
     } catch (const std::exception& e) {
         DoErrorFmt(L"Uninstall folder \"%s\" failed (%s)", {path, ExceptionMessage(e)});
     }

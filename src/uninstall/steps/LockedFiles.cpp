@@ -39,7 +39,7 @@ std::wstring Key(std::wstring path) {
 // One pass over the locked list: what it scheduled, and where moved entries went.
 class TScheduler {
 public:
-    TScheduler(const TObject* Sender, const std::function<void(const std::wstring&)>& ShowError)
+    TScheduler(const TObject* Sender, const TLockedFileError& ShowError)
         : FSender(Sender), FShowError(ShowError) {}
 
     // A locked entry itself; one that stays gets its error line.
@@ -58,7 +58,7 @@ public:
             L"\"%s\" is locked and stays: a folder above it can be changed by users", {path});
         // The error line traces itself; without one the trace keeps it.
         if (FShowError)
-            FShowError(error);
+            FShowError(path, error);
         else
             Trace(L"%s", {error});
     }
@@ -125,7 +125,7 @@ private:
     }
 
     const TObject* FSender;
-    const std::function<void(const std::wstring&)>& FShowError;
+    const TLockedFileError& FShowError;
     std::wstring FPending;
     size_t FMoved = 0;
     size_t FScheduled = 0;
@@ -134,7 +134,7 @@ private:
 } // namespace
 
 size_t DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>& FLockedFiles,
-                         const std::function<void(const std::wstring&)>& ShowError) {
+                         const TLockedFileError& ShowError) {
     GetLogger().Write(Sender, L"DeleteLockedFiles (%d)", {static_cast<int>(FLockedFiles.size())},
                       ttInformation);
     // The order the system deletes in: the locked entries, then each folder that held them

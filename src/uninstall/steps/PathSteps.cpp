@@ -50,12 +50,19 @@ void TUninstallEngine::UninstallPath(const TXmlNode& Node) {
     try {
         const std::wstring name = GetVariables().Replace(ScriptAttr::RequiredText(Node, L"Name"));
         SetStatus(2, L"  " + name);
+        ItemIs(name);
         TRegKey key = OpenStepKey(*this, HKEY_LOCAL_MACHINE, EnvironmentKey, KEY_READ | KEY_WRITE);
         if (!Registry::ValueExists(key.Get(), PathValue))
             throw Exception(Format(L"Registry value \"%s\" not found", {PathValue}));
         // Read whole: a value that cannot be read back unchanged is left as it is.
         const std::wstring searchPath = Registry::ReadWholeString(key.Get(), PathValue);
         const std::wstring changed = WithoutFolder(searchPath, name);
+        if (!HoldsFolder(searchPath, name))
+            ItemKept(L"not found");
+        ItemCheck([name] {
+            TRegKey key = Registry::OpenRead(HKEY_LOCAL_MACHINE, EnvironmentKey);
+            return key && HoldsFolder(Registry::ReadWholeString(key.Get(), PathValue), name);
+        });
         if (Preview()) {
             ReportFmt(HoldsFolder(searchPath, name)
                           ? L"Search path: \"%s\" would be taken out; it would read \"%s\""

@@ -19,12 +19,15 @@ constexpr DWORD ProcessEndWait = 1000;
 // program again as fast as it is ended, then ends the step instead of hanging the window.
 constexpr auto StuckLimit = std::chrono::seconds(5);
 
-// Ends the processes of Name one after the other, however many there are.
-void EndProcesses(const std::wstring& Name) {
+// Ends the processes of Name one after the other, however many there are; false when none
+// ran.
+bool EndProcesses(const std::wstring& Name) {
     const uint64_t stepStart = SystemTimeNow();
     TClock::time_point lastGone = TClock::now();
     TKernelHandle process;
+    bool found = false;
     while (FindProcess(Name, process)) {
+        found = true;
         Process32Stop(process.Get());
         if (WaitForProcessEnd(process.Get(), ProcessEndWait) &&
             ProcessCreationTime(process.Get()) < stepStart)
@@ -33,6 +36,7 @@ void EndProcesses(const std::wstring& Name) {
             throw Exception(Format(L"Process \"%s\" is still running", {Name}));
         process.Reset();
     }
+    return found;
 }
 
 // What ending the processes of Name would take.
@@ -40,9 +44,10 @@ void ReportProcesses(TUninstallEngine& Engine, const std::wstring& Name) {
     std::wstring ids;
     for (DWORD id : FindProcessIds(Name))
         ids += (ids.empty() ? L"" : L", ") + std::to_wstring(id);
-    if (ids.empty())
+    if (ids.empty()) {
+        Engine.ItemKept(L"not found");
         Engine.ReportFmt(L"Process \"%s\": none running", {Name});
-    else
+    } else
         Engine.ReportFmt(L"Process \"%s\" would be ended (process ids %s)", {Name, ids});
 }
 
@@ -54,10 +59,12 @@ void TUninstallEngine::UninstallProcess(const TXmlNode& Node) {
     try {
         std::wstring name = ScriptAttr::RequiredText(Node, L"Name");
         SetStatus(2, L"  " + name);
+        ItemIs(name);
+        ItemCheck([name] { return !FindProcessIds(name).empty(); });
         if (Preview())
             ReportProcesses(*this, name);
-        else
-            EndProcesses(name);
+        else if (!EndProcesses(name))
+            ItemKept(L"not found");
     } catch (const std::exception& e) {
         DoErrorFmt(L"Uninstall Process failed (%s)", {ExceptionMessage(e)});
     }

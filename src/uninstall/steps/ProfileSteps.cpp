@@ -30,6 +30,7 @@ void TUninstallEngine::UninstallProfiles(const TXmlNode& Group) {
         std::wstring keyPath = text;
         const std::wstring rootName = TString::Fetch(keyPath, L'\\');
         const std::wstring expr = RequiredChild(Group, L"RegExpr").Text();
+        ItemIs(text + L" " + expr);
         // An empty expression would match every profile name: it matches none.
         if (expr.find_first_not_of(L" \t\r\n") == std::wstring::npos) {
             DoError(L"Profiles: empty expression");
@@ -41,6 +42,7 @@ void TUninstallEngine::UninstallProfiles(const TXmlNode& Group) {
         {
             TRegKey key = Registry::Open(root, keyPath, ReadWrite);
             if (!key) {
+                ItemKept(L"not found");
                 GetLogger().Write(this, L"Unable to open registry key \"%s\"", {keyPath},
                                   ttInformation);
                 return;
@@ -49,6 +51,7 @@ void TUninstallEngine::UninstallProfiles(const TXmlNode& Group) {
             // are called.
             if (std::wstring reason = Registry::ProtectedOpenKeyReason(root, keyPath, key.Get());
                 !reason.empty()) {
+                ItemKept(L"protected");
                 ShowKeyRefusal(*this, text, reason);
                 return;
             }
@@ -62,6 +65,14 @@ void TUninstallEngine::UninstallProfiles(const TXmlNode& Group) {
                 GetLogger().Write(this, L"profile name \"%s\" does not match \"%s\"",
                                   {profile, expr}, ttInformation);
         }
+        if (matching.empty())
+            ItemKept(L"not found");
+        ItemCheck([root, matching] {
+            for (const auto& path : matching)
+                if (Registry::KeyExists(root, path))
+                    return true;
+            return false;
+        });
         if (Preview()) {
             for (const auto& path : matching)
                 ReportKeyTree(*this, root, path, path);

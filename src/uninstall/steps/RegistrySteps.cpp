@@ -37,6 +37,15 @@ bool EntryMatches(const std::wstring& Entry, const TMask& Mask) {
     return false;
 }
 
+// The App Paths entries below AppPaths (open) that one of the mask's values names.
+std::vector<std::wstring> MatchingEntries(HKEY AppPaths, const TMask& Mask) {
+    std::vector<std::wstring> matching;
+    for (const auto& name : Registry::SubKeyNames(AppPaths))
+        if (EntryMatches(AppPathsKey + L"\\" + name, Mask))
+            matching.push_back(AppPathsKey + L"\\" + name);
+    return matching;
+}
+
 } // namespace
 
 void TUninstallEngine::UninstallRegistryKey(const TXmlNode& Node) {
@@ -46,16 +55,23 @@ void TUninstallEngine::UninstallRegistryKey(const TXmlNode& Node) {
         std::wstring path = text;
         const std::wstring rootName = TString::Fetch(path, L'\\');
         GetLogger().Write(this, L"  deleting registry key \"%s\"...", {text}, ttInformation);
+        ItemIs(text);
         const HKEY root = StrToHKey(rootName);
         // A script must never take a root, a hive's top key or a key of the system.
         if (std::wstring reason = ProtectedKeyReason(root, path); !reason.empty()) {
+            ItemKept(L"protected");
             ShowKeyRefusal(*this, text, reason);
             return;
         }
+        ItemCheck([root, path] { return Registry::KeyExists(root, path); });
         const bool exists = Registry::KeyExists(root, path);
-        if (!exists)
+        if (!exists) {
+            ItemKept(L"not found");
             GetLogger().Write(this, L"  key \"%s\" not found", {text}, ttInformation);
+        }
         const bool developer = OnDeveloperWorkstation(TComputer::GetComputerName());
+        if (exists && developer)
+            ItemKept(L"developer workstation");
         if (Preview()) {
             if (!exists)
                 ReportFmt(L"Registry key \"%s\" not found", {text});
@@ -82,16 +98,18 @@ void TUninstallEngine::UninstallAppPathValue(const TXmlNode& Node) {
     AssertNodeName(Node, L"Value");
     const std::wstring maskText = ScriptAttr::RequiredText(Node, L"Mask");
     GetLogger().Write(this, L"UninstallAppPathValue(), mask=\"%s\"", {maskText}, ttInformation);
-    const TMask mask(maskText);
-    std::vector<std::wstring> entries;
+    ItemIs(maskText);
+    std::vector<std::wstring> noted;
     {
         TRegKey appPaths = OpenStepKey(*this, HKEY_LOCAL_MACHINE, AppPathsKey, ReadWrite);
-        entries = Registry::SubKeyNames(appPaths.Get());
+        noted = MatchingEntries(appPaths.Get(), TMask(maskText));
     }
-    std::vector<std::wstring> noted;
-    for (const auto& name : entries)
-        if (EntryMatches(AppPathsKey + L"\\" + name, mask))
-            noted.push_back(AppPathsKey + L"\\" + name);
+    if (noted.empty())
+        ItemKept(L"not found");
+    ItemCheck([maskText] {
+        TRegKey appPaths = Registry::OpenRead(HKEY_LOCAL_MACHINE, AppPathsKey);
+        return appPaths && !MatchingEntries(appPaths.Get(), TMask(maskText)).empty();
+    });
     if (Preview()) {
         if (noted.empty())
             ReportFmt(L"App Paths: no entry matches \"%s\"", {maskText});

@@ -168,7 +168,11 @@ void TUninstallEngine::UninstallService(const TXmlNode& Node) {
         std::wstring name = ScriptAttr::RequiredText(Node, L"Name");
         SetStatus(2, L"  " + name);
         const std::wstring key = ServicesKey + name;
+        ItemIs(name);
+        ItemCheck([key] { return Registry::KeyExists(HKEY_LOCAL_MACHINE, key); });
         const bool exists = Registry::KeyExists(HKEY_LOCAL_MACHINE, key);
+        if (!exists)
+            ItemKept(L"not found");
         const std::wstring imagePath = exists ? ReadImagePath(key) : L"";
         if (Preview()) {
             if (exists)

@@ -20,6 +20,7 @@ void TUninstallEngine::UninstallShare(const TXmlNode& Node) {
         std::wstring name = ScriptAttr::RequiredText(Node, L"Name");
         std::wstring command = Format(L"NET SHARE %s /DELETE", {name});
         SetStatus(2, L"    " + name);
+        ItemIs(name);
         if (Preview()) {
             ReportFmt(L"Share \"%s\" would be deleted with \"%s\"", {name, command});
             return;
@@ -28,6 +29,8 @@ void TUninstallEngine::UninstallShare(const TXmlNode& Node) {
         int rc = LaunchAndWait(command, ShareTimeout, SW_HIDE, false, L"", ResolveProgram(command));
         if (rc != 0 && rc != 2)
             throw Exception(Format(L"Delete share \"%s\" failed", {name}));
+        if (rc == 2)
+            ItemKept(L"not found");
     } catch (const std::exception& e) {
         DoErrorFmt(L"Uninstall Share (%s)", {ExceptionMessage(e)});
     }
@@ -37,6 +40,7 @@ void TUninstallEngine::UninstallShare(const TXmlNode& Node) {
 void TUninstallEngine::ExecuteCommand(const TXmlNode& Node) {
     SetStatus(1, L"Executing command...");
     std::wstring text = Node.Text();
+    ItemIs(text);
     if (Preview()) {
         ReportFmt(L"Command \"%s\" would be run", {text});
         return;

@@ -42,6 +42,9 @@ public:
                     TAction Action)
         : FEngine(Engine), FMask(MaskText), FRecursive(Recursive), FAction(Action) {}
 
+    // The shortcuts the search found pointing where the mask says.
+    size_t Matching() const { return FMatching; }
+
     // The folder the script names: one that is not there holds nothing to find; one that is a
     // link (or lies behind one) is refused, since its shortcuts belong to whatever it points at.
     void SearchTop(const std::wstring& Folder) {
@@ -51,6 +54,8 @@ public:
         }
         FileSystem::TEntryHandle opened(Folder, false);
         if (!opened.IsPlain(FileSystem::ResolvedSpelling(Folder))) {
+            if (Counting())
+                return;
             FEngine.DoErrorFmt(L"Shortcuts in \"%s\" are not deleted (%s)",
                                {Folder, L"the path is a link"});
             return;
@@ -80,8 +85,12 @@ public:
     }
 
 private:
+    bool Counting() const { return FAction == &TShortcutSearch::CountShortcut; }
+
+    // The look after the run leaves the trace to its own line.
     void Trace(const std::wstring& Fmt, const TVarRecs& Args) {
-        GetLogger().Write(&FEngine, Fmt, Args, ttInformation);
+        if (!Counting())
+            GetLogger().Write(&FEngine, Fmt, Args, ttInformation);
     }
 
     bool Matches(const std::wstring& Full, const std::wstring& Opened, const std::wstring& Name) {
@@ -103,11 +112,16 @@ private:
     }
 
     void Check(const std::wstring& Full, const std::wstring& Opened, const std::wstring& Name) {
-        if (Matches(Full, Opened, Name))
+        if (Matches(Full, Opened, Name)) {
+            ++FMatching;
             (this->*FAction)(Full, Opened, Name);
+        }
     }
 
 public:
+    // The look after the run: matching shortcuts are only counted.
+    void CountShortcut(const std::wstring&, const std::wstring&, const std::wstring&) {}
+
     void ReportShortcut(const std::wstring& Full, const std::wstring& Opened, const std::wstring&) {
         FileSystem::TEntryHandle file(Opened, false);
         if (!file.Valid())
@@ -133,6 +147,7 @@ private:
     const TAction FAction;
     // The target of the shortcut read last, for the preview's line.
     std::wstring FTarget;
+    size_t FMatching = 0;
 };
 
 } // namespace
@@ -142,11 +157,13 @@ void TUninstallEngine::UninstallShortcut(const TXmlNode& Node) {
     std::wstring path;
     std::wstring mask;
     try {
+        ItemIs(ScriptAttr::RequiredText(Node, L"Path"));
         path = GetVariables().Replace(ScriptAttr::RequiredText(Node, L"Path"));
         mask = ScriptAttr::RequiredText(Node, L"TargetMask");
         bool recursive = ScriptAttr::WordBool(ScriptAttr::RequiredText(Node, L"Recursive"));
         GetLogger().Write(this, L"Path=\"%s\"", {path}, ttInformation);
         GetLogger().Write(this, L"Mask=\"%s\"", {mask}, ttInformation);
+        ItemIs(path + L" -> " + mask);
         TShortcutSearch search(*this, mask, recursive,
                                Preview() ? &TShortcutSearch::ReportShortcut
                                          : &TShortcutSearch::DeleteShortcut);
@@ -154,6 +171,13 @@ void TUninstallEngine::UninstallShortcut(const TXmlNode& Node) {
         if (std::wstring reason = PathFormReason(path); !reason.empty())
             throw Exception(reason);
         search.SearchTop(path);
+        if (search.Matching() == 0)
+            ItemKept(L"not found");
+        ItemCheck([this, path, mask, recursive] {
+            TShortcutSearch left(*this, mask, recursive, &TShortcutSearch::CountShortcut);
+            left.SearchTop(path);
+            return left.Matching() > 0;
+        });
     } catch (const std::exception& e) {
         DoErrorFmt(L"UninstallShortcut \"%s\" \"%s\" failed (%s)",
                    {path, mask, ExceptionMessage(e)});

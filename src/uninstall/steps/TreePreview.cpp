@@ -48,6 +48,7 @@ private:
         const std::wstring P = IncludeTrailingBackslash(Path);
         if (Excluded(P)) {
             FEngine.ReportFmt(L"Folder \"%s\" is excluded and stays", {P});
+            FEngine.ItemExcluded(P);
             return true;
         }
         const std::wstring opened = IncludeTrailingBackslash(Folder.FinalPath());
@@ -70,6 +71,7 @@ private:
         const std::wstring shown = Link.IsFolder() ? IncludeTrailingBackslash(Path) : Path;
         if (Link.IsFolder() && Excluded(shown)) {
             FEngine.ReportFmt(L"Folder \"%s\" is excluded and stays", {shown});
+            FEngine.ItemExcluded(shown);
             return true;
         }
         FEngine.ReportFmt(L"Link \"%s\" would be removed alone; its target stays", {shown});

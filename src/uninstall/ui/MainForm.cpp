@@ -5,6 +5,7 @@
 #include "sys/Procs.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/engine/ExitCodes.h"
+#include "uninstall/report/RunReport.h"
 #include "uninstall/ui/MainFormLayout.h"
 
 #include <commctrl.h>
@@ -74,8 +75,8 @@ TMainForm* FormOf(HWND Window, UINT Msg, LPARAM lParam) {
 
 } // namespace
 
-TMainForm::TMainForm(HINSTANCE Instance, bool Preview)
-    : FInstance(Instance), FEngine(std::make_unique<TUninstallEngine>(*this)) {
+TMainForm::TMainForm(HINSTANCE Instance, bool Preview, TRunReport* Report)
+    : FInstance(Instance), FEngine(std::make_unique<TUninstallEngine>(*this)), FReport(Report) {
     FEngine->SetPreview(Preview);
     RegisterClasses(Instance, &WindowProc, &PanelProc);
     FDpi = ScreenDpi();
@@ -303,7 +304,10 @@ int TMainForm::Run(int Show) {
         DispatchMessageW(&msg);
     }
     const int code = static_cast<int>(msg.wParam);
-    return code == 0 && FRunFailed ? ExitFailed : code;
+    const int result = code == 0 && FRunFailed ? ExitFailed : code;
+    if (FReport)
+        FReport->Write(&FEngine->Records(), result);
+    return result;
 }
 
 // Status line 2 wraps words; a text that does not fit, such as a long path, is shortened with

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+class TRunReport;
 class TUninstallEngine;
 
 // The uninstaller's one window: welcome texts, "Uninstall" and "Close", two status lines, the
@@ -18,7 +19,8 @@ class TUninstallEngine;
 class TMainForm : public TObject, public IUninstallView {
 public:
     // A preview form runs the script as a preview: it changes nothing and offers no restart.
-    explicit TMainForm(HINSTANCE Instance, bool Preview = false);
+    // Report, when given, is written when the window closes and before a restart.
+    explicit TMainForm(HINSTANCE Instance, bool Preview = false, TRunReport* Report = nullptr);
     ~TMainForm() override;
     TMainForm(const TMainForm&) = delete;
     TMainForm& operator=(const TMainForm&) = delete;
@@ -26,8 +28,8 @@ public:
     std::wstring ClassName() const override { return L"TMainForm"; }
     HWND Handle() const { return FWindow.Get(); }
 
-    // Runs until the window has closed. The exit code is ExitFailed when the run ended by an
-    // error, else ExitSuccess.
+    // Runs until the window has closed, then writes the report. The exit code is ExitFailed
+    // when the run ended by an error, else ExitSuccess.
     int Run(int Show);
 
     // The view the engine reports through.
@@ -79,6 +81,8 @@ private:
     // The run ended by an error: the program's exit code says so.
     bool FRunFailed = false;
     std::unique_ptr<TUninstallEngine> FEngine;
+    // Written at the end of the run's window, and before a restart; none for a test's form.
+    TRunReport* FReport = nullptr;
     // Last, so that it goes first: the window's last messages still find every member above.
     // Bound at WM_NCCREATE, released at WM_NCDESTROY.
     TWindowHandle FWindow;

@@ -3,6 +3,8 @@
 #include "sys/Procs.h"
 #include "uninstall/ui/ApplicationError.h"
 #include "uninstall/engine/Engine.h"
+#include "uninstall/engine/ExitCodes.h"
+#include "uninstall/report/RunReport.h"
 #include "uninstall/ui/MainForm.h"
 #include "uninstall/ui/TrayRefresh.h"
 
@@ -43,6 +45,8 @@ void TMainForm::btn_UninstallClick() {
         } catch (const std::exception& e) {
             failure = ExceptionMessage(e);
             FRunFailed = true;
+            if (FReport)
+                FReport->SetRunError(ApplicationErrorText(failure));
         }
         EnableWindow(btn_Cancel, TRUE);
         FDefault = btn_Cancel;
@@ -66,12 +70,17 @@ void TMainForm::RunUninstall() {
         ShowWindow(cb_Restart, SW_SHOW);
         FEngine->DeleteLockedFiles();
     }
+    FEngine->CheckWhatIsLeft();
 }
 
 bool TMainForm::FormClose() {
     GetLogger().Write(this, L"FormClose()", ttInformation);
     if (SendMessageW(cb_Restart, BM_GETCHECK, 0, 0) != BST_CHECKED)
         return true;
+    // The report says the restart was asked for before it ends this process; the window's
+    // end writes it again if the restart is refused.
+    if (FReport)
+        FReport->Write(&FEngine->Records(), ExitRestartStarted);
     try {
         Reboot(); // ends the process when the restart is accepted
     } catch (const std::exception& e) {

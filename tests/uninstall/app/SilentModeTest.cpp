@@ -9,6 +9,7 @@
 #include "support/ScriptSupport.h"
 #include "support/TestSupport.h"
 #include "InstalledProgram.h"
+#include "ReportFile.h"
 #include "uninstall/app/AlreadyRunning.h"
 #include "uninstall/app/CommandLine.h"
 
@@ -251,6 +252,8 @@ const TQuietCase QuietCases[] = {
      "LoadXml failed (Invalid Root name, expecting \"NorvaUninstall\".)"},
 };
 
+// Each run also writes its report, which says the exit code the program ended with, also when
+// the restart was asked for (which ends the program) or the script ended the run.
 TEST_F(SilentModeRun, ExitCodesRestartAndTraceWithoutAnyWindow) {
     for (const auto& c : QuietCases) {
         SCOPED_TRACE(c.Name);
@@ -259,13 +262,17 @@ TEST_F(SilentModeRun, ExitCodesRestartAndTraceWithoutAnyWindow) {
         TInstalledProgram program(c.Variant);
         test::TDebugMonitor monitor;
         ASSERT_TRUE(monitor.Ready());
-        test::TRunningProcess run(program.Command(c.Switches));
+        const std::wstring reportFile = program.Folder.Path() + L"report.json";
+        test::TRunningProcess run(
+            program.Command(std::wstring(c.Switches) + L" /report:\"" + reportFile + L"\""));
         const DWORD pid = GetProcessId(run.Handle());
         TFinished finished = Watch(run);
 
         const std::wstring logFile = program.LogFile();
         const std::string log = logFile.empty() ? "" : test::ReadTextFile(logFile);
         EXPECT_EQ(finished.ExitCode, c.ExitCode) << log;
+        EXPECT_EQ(ReadReport(reportFile, std::string("quiet ") + c.Name)["exitCode"],
+                  finished.ExitCode);
         EXPECT_TRUE(finished.Windows.empty()) << WideToUtf8(*finished.Windows.begin());
         EXPECT_EQ(test::FileExists(program.RestartRecord()), c.Restart);
         if (c.Restart) {
@@ -437,10 +444,12 @@ TEST_F(SilentModeRun, TheLogGoesWhereTheSwitchSaysOrNothingRuns) {
     EXPECT_EQ(test::ReadTextFile(readOnly), "kept\r\n");
 }
 
-// The window's run: exit code 1603 when it ended by an error, shown in the error box.
+// The window's run: exit code 1603 when it ended by an error, shown in the error box and
+// written in the report when the window closes.
 TEST_F(SilentModeRun, TheWindowEndsWith1603AfterARunThatFailed) {
     TInstalledProgram program(L"e2e_silent_bad_root.exe");
-    test::TRunningProcess run(program.Command(L""));
+    const std::wstring reportFile = program.Folder.Path() + L"report.json";
+    test::TRunningProcess run(program.Command(L"/report \"" + reportFile + L"\""));
     Driver(L"wait");
     Driver(L"click 1001");
     auto [title, text] = AnswerMessageBox(GetProcessId(run.Handle()));
@@ -448,6 +457,9 @@ TEST_F(SilentModeRun, TheWindowEndsWith1603AfterARunThatFailed) {
     Driver(L"wait-enabled 2");
     Driver(L"close");
     EXPECT_EQ(Watch(run).ExitCode, 1603u);
+    json report = ReadReport(reportFile, "window run that failed");
+    EXPECT_EQ(report["exitCode"], 1603);
+    EXPECT_EQ(report["error"], "LoadXml failed (Invalid Root name, expecting \"NorvaUninstall\".)");
 }
 
 // A preview in the window schedules nothing and offers no restart, whatever is in use.

@@ -179,6 +179,13 @@ TEST_F(StepTest, ALockedFileBelowAFolderUsersCanChangeIsNotScheduled) {
     EXPECT_TRUE(std::find(Trace.Lines.begin(), Trace.Lines.end(),
                           L"TMainForm|  reason: \"" + users + L"\" lets S-1-1-0 change it") !=
                 Trace.Lines.end());
+    // The Folder item that handed the file over failed, and is still there: locked.
+    Engine->CheckWhatIsLeft();
+    const TItemRecord& item = Engine->Records().Items().at(0);
+    EXPECT_EQ(ItemAction(item, false), L"failed");
+    EXPECT_EQ(item.Errors, View.Errors);
+    EXPECT_EQ(item.AfterRun, L"still there");
+    EXPECT_EQ(item.StillThereBecause, L"locked");
 }
 
 // A running program's file in a folder users may change cannot be deleted but can be moved:
@@ -199,7 +206,8 @@ TEST(LockedFiles, ARunningProgramBelowAFolderUsersCanChangeIsMovedOutOfTheirReac
     size_t before = test::PendingDeletions().size();
     TForm form;
     std::vector<std::wstring> errors;
-    DeleteLockedFiles(&form, {program}, [&](const std::wstring& e) { errors.push_back(e); });
+    DeleteLockedFiles(&form, {program},
+                      [&](const std::wstring&, const std::wstring& e) { errors.push_back(e); });
     auto added = NewSince(before);
 
     EXPECT_TRUE(errors.empty());

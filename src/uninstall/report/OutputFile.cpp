@@ -1,0 +1,34 @@
+#include "uninstall/report/OutputFile.h"
+#include "core/Exception.h"
+#include "core/SystemError.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+std::wstring PreparedOutputFile(const std::wstring& Typed) {
+    DWORD size = GetFullPathNameW(Typed.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    size = size ? GetFullPathNameW(Typed.c_str(), size, full.data(), nullptr) : 0;
+    if (size == 0 || size >= full.size())
+        RaiseSystemError(L"the path cannot be read", GetLastError());
+    full.resize(size);
+    const size_t slash = full.find_last_of(L'\\');
+    if (slash == std::wstring::npos || slash + 1 == full.size())
+        throw Exception(L"the path names no file");
+    // An administrator may be let write a read-only file; its owner meant it to stay as it is.
+    const DWORD attributes = GetFileAttributesW(full.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw Exception(L"the path is a folder");
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        throw Exception(L"the file is read-only");
+    // Every missing folder on the way; a drive's root is there.
+    if (slash > 2) {
+        const std::wstring folder = full.substr(0, slash);
+        const int result = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+        if (result != ERROR_SUCCESS && result != ERROR_ALREADY_EXISTS)
+            RaiseSystemError(L"the folder \"" + folder + L"\" cannot be made",
+                             static_cast<DWORD>(result));
+    }
+    return full;
+}

@@ -1,0 +1,8 @@
+#pragma once
+#include <string>
+
+// The full path of a file the command line names (the log, the report) as typed: a relative
+// path is taken from the current folder. Every missing folder on the way is made. Raises, with
+// the system's text, when the path cannot be read, names no file, names a folder or a
+// read-only file, or its folder cannot be made.
+std::wstring PreparedOutputFile(const std::wstring& Typed);

@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TRunRecords;
+
+// The report file of a run (the "report" switch): a JSON document for deployment tools with
+// the program's version, its switches, start and end time, the exit code, one record per
+// element of the script and the counts per group (docs/report.schema.json). Written whole to
+// a new file beside its place and renamed into place, so that a reader never sees half of one.
+class TRunReport {
+public:
+    // Path as typed (empty: no report is wanted); Switches as the command line gave them.
+    TRunReport(std::wstring Path, std::vector<std::wstring> Switches, bool Preview);
+
+    bool Wanted() const { return !FTyped.empty(); }
+    const std::wstring& Typed() const { return FTyped; }
+
+    // Before the run: the file's folder is made and a file can be made in it. Empty when so,
+    // else why not.
+    std::wstring Prepare();
+    // The error that ended the run, or kept it from starting.
+    void SetRunError(const std::wstring& Error) { FRunError = Error; }
+    // Writes the report as the run stands now; Records may be none (the run never began).
+    // Empty when it was written, else why not (also traced). Never raises.
+    std::wstring Write(const TRunRecords* Records, int ExitCode) const;
+
+private:
+    std::wstring FTyped;
+    std::wstring FPath; // full, once prepared
+    std::vector<std::wstring> FSwitches;
+    bool FPreview;
+    std::wstring FRunError;
+    std::wstring FStarted;
+};

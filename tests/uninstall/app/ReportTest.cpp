@@ -1,0 +1,258 @@
+// The report file of the real uninstall.exe under Wine ("/report"): what it says of each item
+// of the script, judged against the installation before and after the run, against the quiet
+// run's summary lines and against a preview of the same installation. Every report a test
+// reads is kept in "reports" beside the test program, where the schema test checks it.
+#include "core/Text.h"
+#include "support/EnvSupport.h"
+#include "support/RegistrySupport.h"
+#include "support/TestSupport.h"
+#include "InstalledProgram.h"
+#include "ReportFile.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t* const EsdKey = L"Software\\Velmarix\\Services\\Esd\\Settings";
+const wchar_t* const NorvaKey = L"Software\\Talveno\\Norva";
+const wchar_t* const ReportKey = L"Software\\Talveno\\ReportTest";
+
+// The lines of a program's output, without their line ends.
+std::vector<std::string> Lines(const std::string& Output) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < Output.size()) {
+        size_t end = Output.find('\n', start);
+        if (end == std::string::npos)
+            end = Output.size();
+        std::string line = Output.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool Pending(const std::wstring& Path) {
+    for (const auto& entry : test::PendingDeletions())
+        if (SameTextAscii(entry, Path))
+            return true;
+    return false;
+}
+
+// An installation of the report script's suite: a program folder with a part its exclusion
+// keeps, a data folder with logs, and a registry key.
+class ReportRun : public testing::Test {
+protected:
+    void SetUp() override {
+        ClearKeys();
+        test::WriteRegString(HKEY_LOCAL_MACHINE, EsdKey, L"LPDir", Root.Path() + L"LP");
+        test::WriteRegString(HKEY_LOCAL_MACHINE, EsdKey, L"LDDir", Root.Path() + L"LD");
+        test::WriteRegString(HKEY_LOCAL_MACHINE, NorvaKey, L"Install.Path", Root.Path());
+        test::WriteRegString(HKEY_LOCAL_MACHINE, NorvaKey, L"Cache.Folder", L"Cache");
+        test::WriteRegString(HKEY_LOCAL_MACHINE, NorvaKey, L"Error.Folder", L"Error");
+        test::WriteRegString(HKEY_LOCAL_MACHINE, ReportKey, L"Value", L"x");
+        Make(L"LP\\bin\\app.exe");
+        Make(L"LP\\keep\\data.db");
+        Make(L"LD\\a.log");
+        Make(L"LD\\sub\\b.log");
+        Make(L"LD\\notes.txt");
+    }
+    void TearDown() override {
+        Holder.reset();
+        ClearKeys();
+    }
+    static void ClearKeys() {
+        test::DeleteRegTree(HKEY_LOCAL_MACHINE, L"Software\\Velmarix");
+        test::DeleteRegTree(HKEY_LOCAL_MACHINE, L"Software\\Talveno");
+    }
+
+    std::wstring Make(const std::wstring& Relative) {
+        std::wstring full = Root.Path() + Relative;
+        for (size_t slash = full.find(L'\\', Root.Path().size()); slash != std::wstring::npos;
+             slash = full.find(L'\\', slash + 1))
+            CreateDirectoryW(full.substr(0, slash).c_str(), nullptr);
+        test::WriteTextFile(full, "x");
+        return full;
+    }
+    bool Exists(const std::wstring& Relative) { return test::FileExists(Root.Path() + Relative); }
+    std::string Path(const std::wstring& Relative) { return WideToUtf8(Root.Path() + Relative); }
+
+    // A running program holds a file of the data folder open without sharing it.
+    std::wstring HoldAFile() {
+        std::wstring held = Make(L"LD\\locked\\held.dll");
+        Holder = std::make_unique<test::TRunningProcess>(
+            L"\"" + test::HelperPath(L"procs_child.exe") + L"\" hold \"" + held + L"\"");
+        EXPECT_TRUE(test::WaitForFile(held + L".held", 10000));
+        DeleteFileW((held + L".held").c_str());
+        return held;
+    }
+
+    test::TTempFolder Root;
+    std::unique_ptr<test::TRunningProcess> Holder;
+};
+
+struct TExpectedItem {
+    const char* Group;
+    const char* Step;
+    std::wstring Item; // relative to the installation when it starts with no drive
+    const char* Action;
+    const char* Reason;
+    const char* AfterRun;
+};
+
+// Each element of the report script in order, as the run with a held file must report it, and
+// what the machine must show of it afterwards.
+TEST_F(ReportRun, EachItemSaysWhatBecameOfItAsTheMachineShows) {
+    const std::wstring held = HoldAFile();
+    TInstalledProgram program(L"e2e_report.exe");
+    const std::wstring reportFile = Root.Path() + L"out\\report.json";
+    const test::TRunResult run =
+        test::Run(program.Command(L"/quiet /report:\"" + reportFile + L"\""), {}, 300000);
+    EXPECT_EQ(run.ExitCode, 3010u) << run.Output;
+    json report = ReadReport(reportFile, "run-with-a-held-file");
+
+    const std::string ld = Path(L"LD"), lp = Path(L"LP");
+    const std::vector<TExpectedItem> expected = {
+        {"Processes", "Process", L"e2e_report_not_running.exe", "kept", "not found",
+         "not looked at"},
+        {"Files", "File", Root.Path() + L"LD\\*.log", "removed", nullptr, "gone"},
+        {"Folders", "Folder", Root.Path() + L"LP", "kept", "excluded", "still there"},
+        {"Folders", "Folder", Root.Path() + L"LD", "scheduled", nullptr, "still there"},
+        {"Folders", "Folder", Root.Path() + L"LD\\never-made", "kept", "not found",
+         "not looked at"},
+        {"Registry", "Key", L"HKLM\\Software\\Talveno\\ReportTest", "removed", nullptr, "gone"},
+        {"Registry", "Key", L"HKLM\\Software\\Talveno\\NeverMade", "kept", "not found",
+         "not looked at"},
+    };
+    json& items = report["items"];
+    ASSERT_EQ(items.size(), expected.size()) << report.dump(2);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const auto& want = expected[i];
+        json& item = items[i];
+        SCOPED_TRACE(item.dump());
+        EXPECT_EQ(item["group"], want.Group);
+        EXPECT_EQ(item["step"], want.Step);
+        EXPECT_EQ(item["item"], WideToUtf8(want.Item));
+        EXPECT_EQ(item["action"], want.Action);
+        EXPECT_EQ(item.value("reason", ""), want.Reason ? want.Reason : "");
+        EXPECT_EQ(item["afterRun"], want.AfterRun);
+        EXPECT_TRUE(item["errors"].empty());
+    }
+    // What the report says, the machine shows.
+    EXPECT_FALSE(Exists(L"LD\\a.log"));
+    EXPECT_FALSE(Exists(L"LD\\sub\\b.log"));
+    EXPECT_FALSE(Exists(L"LP\\bin\\app.exe"));
+    EXPECT_TRUE(Exists(L"LP\\keep\\data.db"));
+    EXPECT_EQ(items[2]["excluded"], json::array({lp + "\\keep\\"}));
+    EXPECT_FALSE(test::RegKeyExists(HKEY_LOCAL_MACHINE, ReportKey));
+    EXPECT_TRUE(test::FileExists(held));
+    EXPECT_TRUE(Pending(held));
+    EXPECT_EQ(items[2]["stillThereBecause"], "excluded");
+    EXPECT_EQ(items[3]["stillThereBecause"], "waits for the restart");
+    json& scheduled = items[3]["scheduled"];
+    EXPECT_NE(std::find(scheduled.begin(), scheduled.end(), WideToUtf8(held)), scheduled.end())
+        << scheduled.dump();
+
+    // The run itself.
+    EXPECT_EQ(report["program"], "uninstall");
+    EXPECT_EQ(report["version"], "4.2.0.0");
+    EXPECT_EQ(report["exitCode"], 3010);
+    EXPECT_EQ(report["preview"], false);
+    EXPECT_EQ(report["switches"], json::array({"/quiet", "/report:" + WideToUtf8(reportFile)}));
+    EXPECT_FALSE(report.contains("error"));
+    EXPECT_LE(report["started"].get<std::string>(), report["ended"].get<std::string>());
+
+    // Standard output ends with the groups' summary lines, the report's counts.
+    std::vector<std::string> summaries;
+    for (const auto& group : report["groups"])
+        summaries.push_back(group["summary"]);
+    EXPECT_EQ(summaries,
+              (std::vector<std::string>{
+                  "Processes: 1 kept (not found)",
+                  "Files: 1 removed",
+                  "Folders: 1 kept (excluded), 1 waits for the restart, 1 kept (not found)",
+                  "Registry: 1 removed, 1 kept (not found)",
+              }));
+    std::vector<std::string> lines = Lines(run.Output);
+    while (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    ASSERT_GE(lines.size(), summaries.size()) << run.Output;
+    EXPECT_EQ(std::vector<std::string>(lines.end() - summaries.size(), lines.end()), summaries)
+        << run.Output;
+}
+
+// A preview's report names the same items, in the same order, with what would be done; it
+// leaves the installation and writes nothing for the restart.
+TEST_F(ReportRun, APreviewReportsTheItemsOfTheRunWithWhatWouldBeDone) {
+    TInstalledProgram program(L"e2e_report.exe");
+    const std::wstring previewFile = Root.Path() + L"preview.json";
+    const test::TRunResult preview =
+        test::Run(program.Command(L"/quiet /preview /report \"" + previewFile + L"\""), {}, 300000);
+    EXPECT_EQ(preview.ExitCode, 0u) << preview.Output;
+    EXPECT_TRUE(Exists(L"LD\\a.log"));
+    EXPECT_TRUE(test::RegKeyExists(HKEY_LOCAL_MACHINE, ReportKey));
+    json would = ReadReport(previewFile, "preview");
+
+    const std::wstring runFile = Root.Path() + L"run.json";
+    // The program folder the exclusion keeps cannot go now: it waits for the restart.
+    EXPECT_EQ(
+        test::Run(program.Command(L"/quiet /report:\"" + runFile + L"\""), {}, 300000).ExitCode,
+        3010u);
+    json did = ReadReport(runFile, "run");
+
+    EXPECT_EQ(would["preview"], true);
+    ASSERT_EQ(would["items"].size(), did["items"].size());
+    for (size_t i = 0; i < did["items"].size(); ++i) {
+        json &w = would["items"][i], &d = did["items"][i];
+        SCOPED_TRACE(w.dump() + "\n" + d.dump());
+        EXPECT_EQ(w["group"], d["group"]);
+        EXPECT_EQ(w["step"], d["step"]);
+        EXPECT_EQ(w["item"], d["item"]);
+        EXPECT_EQ(w["afterRun"], "not looked at");
+        const std::string action = d["action"];
+        EXPECT_EQ(w["action"], action == "removed" ? "would-remove" : action);
+        EXPECT_EQ(w.value("reason", ""), d.value("reason", ""));
+    }
+}
+
+// A run that an error ends still leaves its report: what ran before the error, and the error.
+// A report that cannot be written is known before anything is removed.
+TEST_F(ReportRun, TheReportOutlivesAnErrorAndIsCheckedBeforeTheRun) {
+    TInstalledProgram program(L"e2e_report_ends.exe");
+    const std::wstring reportFile = Root.Path() + L"ended.json";
+    test::TRunResult run =
+        test::Run(program.Command(L"/quiet /report:\"" + reportFile + L"\""), {}, 300000);
+    EXPECT_EQ(run.ExitCode, 1603u) << run.Output;
+    json ended = ReadReport(reportFile, "ended-by-an-error");
+    EXPECT_EQ(ended["exitCode"], 1603);
+    EXPECT_NE(ended.value("error", "").find("Unknown node \"Uninstallables\""), std::string::npos)
+        << ended.dump(2);
+    ASSERT_EQ(ended["items"].size(), 1u) << ended.dump(2);
+    EXPECT_EQ(ended["items"][0]["action"], "removed");
+    EXPECT_FALSE(Exists(L"LD\\a.log"));
+    EXPECT_TRUE(Exists(L"LP\\bin\\app.exe")) << "the group after the error ran";
+
+    const std::wstring readOnly = Root.Path() + L"readonly.json";
+    test::WriteTextFile(readOnly, "kept");
+    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    for (const std::wstring& bad : {readOnly, std::wstring(L"Q:\\reports\\run.json")}) {
+        SCOPED_TRACE(WideToUtf8(bad));
+        run = test::Run(program.Command(L"/quiet /report:\"" + bad + L"\""), {}, 300000);
+        EXPECT_EQ(run.ExitCode, 1603u) << run.Output;
+        EXPECT_NE(
+            run.Output.find("The report file \"" + WideToUtf8(bad) + "\" cannot be written ("),
+            std::string::npos)
+            << run.Output;
+        EXPECT_TRUE(Exists(L"LP\\bin\\app.exe"));
+    }
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(test::ReadTextFile(readOnly), "kept");
+}
+
+} // namespace
