@@ -8,8 +8,10 @@ manifest entry: group, kind, what, the report's word ("removed", "kept (not foun
 "not named" when no record covers the item) and "agrees" or "DISAGREES".
 
 A record covers an item when it names the item itself, a folder or key above it, or (a
-command, a share) holds its name. The demonstration's groups are the report's groups."""
+command, a share) holds its name; a search (files, shortcuts, App Paths, profiles, COM
+servers) covers what it found, its entries. The demonstration's groups are the report's groups."""
 import json
+import re
 import sys
 
 GROUPS = {
@@ -18,6 +20,22 @@ GROUPS = {
     "folders": "Folders", "files": "Files", "registry": "Registry", "profiles": "Profiles",
 }
 DOING = {"removed", "stopped", "unregistered", "run", "scheduled"}
+# Groups whose element is a search: it covers only what it found (its entries).
+SEARCHES = {"Files", "Shortcuts", "AppPath", "Profiles", "ComObjects"}
+# Groups whose element names one thing: it covers only that.
+SINGLE = {"Paths", "Processes", "Services"}
+# Kinds of seeded items that are a registration or a running thing, not a file or key: only
+# a record of their own group speaks of them.
+OWN_GROUP_ONLY = {"server", "assembly", "entry", "process", "service", "share", "command"}
+
+
+def key(text):
+    """One spelling for a path, key or name: letter case, the merged classes root, a folder's
+    closing backslash and the demonstration's "#2" for a second process of a name aside."""
+    text = re.sub(r"\\+", r"\\", re.sub(r" #[0-9]+$", "", text.lower())).rstrip("\\")
+    if text.startswith("hkcr\\"):
+        text = "hklm\\software\\classes\\" + text[5:]
+    return text
 
 
 def read_tsv(path, width):
@@ -39,30 +57,55 @@ def names(item):
     return {n.rstrip("\\") for n in found if n}
 
 
+def below(what, name):
+    return what == name or what.startswith(name + "\\")
+
+
 def covers(item, what):
-    what = what.lower().rstrip("\\")
+    """How closely the record names the item (0: not at all), and whether through one of the
+    entries of a search."""
+    what = key(what)
+    if item["group"] in SEARCHES:
+        found = [len(key(e)) for e in item.get("entries", []) if below(what, key(e))]
+        if found:
+            return max(found), True
+        return (len(what), False) if key(item["item"]) == what else (0, False)
+    if item["group"] in SINGLE:
+        return (len(what), False) if key(item["item"]) == what else (0, False)
     best = 0
-    for name in names(item):
+    for name in map(key, names(item)):
         if what == name or what.startswith(name + "\\") or (
                 item["group"] in ("Commands", "Shares") and what in name):
             best = max(best, len(name))
-    return best
+    return best, False
 
 
-def record_for(report, group, what):
-    """The record that covers the item most closely, in its own group first."""
-    for pool in ([i for i in report["items"] if i["group"] == GROUPS.get(group)],
-                 report["items"]):
+def record_for(report, group, kind, what):
+    """The record that covers the item most closely, in its own group first, and whether it
+    found the item as one of its entries."""
+    # The program is a 32-bit one: its records name keys of its own view.
+    if kind == "key64":
+        return None, False
+    pools = [[i for i in report["items"] if i["group"] == GROUPS.get(group)]]
+    if kind not in OWN_GROUP_ONLY:
+        pools.append(report["items"])
+    for pool in pools:
         scored = [(covers(i, what), n, i) for n, i in enumerate(pool)]
-        scored = [s for s in scored if s[0] > 0]
+        scored = [s for s in scored if s[0][0] > 0]
         if scored:
-            return max(scored, key=lambda s: (s[0], s[1]))[2]
-    return None
+            best = max(scored, key=lambda s: (s[0][0], s[1]))
+            return best[2], best[0][1]
+    return None, False
 
 
-def word(item):
+def word(item, entry):
     if item is None:
         return "not named"
+    if entry:
+        done = "unregistered" if item["group"] == "ComObjects" else "removed"
+        if item["action"].startswith("would-"):
+            done = "would be " + done
+        return f"{done}, by {item['step']} \"{item['item']}\""
     text = item["action"]
     if item.get("reason"):
         text += f" ({item['reason']})"
@@ -71,9 +114,11 @@ def word(item):
     return text
 
 
-def agrees(item, expect, removed):
+def agrees(item, entry, expect, removed):
     if item is None:
         return not removed
+    if entry:
+        return removed
     action = item["action"]
     if removed and expect != "stays":
         return action in DOING or action == "failed" or (
@@ -92,9 +137,9 @@ def main(manifest, before, after, report_path):
         if (group, kind, what) not in present_before:
             continue
         removed = (group, kind, what) not in present_after
-        item = record_for(report, group, what)
-        verdict = "agrees" if agrees(item, expect, removed) else "DISAGREES"
-        print("\t".join((group, kind, what, word(item), verdict)))
+        item, entry = record_for(report, group, kind, what)
+        verdict = "agrees" if agrees(item, entry, expect, removed) else "DISAGREES"
+        print("\t".join((group, kind, what, word(item, entry), verdict)))
 
 
 if __name__ == "__main__":

@@ -32,8 +32,9 @@ demo_item_label() {
 
 # The report's word on one seeded item ($tmp/report-check.tsv, scripts/demo-report-check.py).
 demo_report_word() {
-  awk -F'\t' -v g="$1" -v k="$2" -v w="$3" '$1 == g && $2 == k && $3 == w {
-    print $4 "\t" $5; exit }' "$tmp/report-check.tsv"
+  # Through the environment: awk's -v would take the backslashes of a path for escapes.
+  G="$1" K="$2" W="$3" awk -F'\t' '$1 == ENVIRON["G"] && $2 == ENVIRON["K"] &&
+    $3 == ENVIRON["W"] { print $4 "\t" $5; exit }' "$tmp/report-check.tsv"
 }
 
 demo_report() {

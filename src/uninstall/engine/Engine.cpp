@@ -113,6 +113,11 @@ void TUninstallEngine::ItemExcluded(const std::wstring& Path) {
         item->Excluded.push_back(Path);
 }
 
+void TUninstallEngine::ItemEntry(const std::wstring& Entry) {
+    if (TItemRecord* item = FRecords.Current())
+        item->Entries.push_back(Entry);
+}
+
 void TUninstallEngine::ItemCheck(std::function<bool()> StillThere) {
     if (TItemRecord* item = FRecords.Current())
         item->StillThere = std::move(StillThere);

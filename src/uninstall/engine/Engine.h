@@ -81,6 +81,7 @@ public:
     void ItemIs(const std::wstring& Item);
     void ItemKept(const std::wstring& Reason);
     void ItemExcluded(const std::wstring& Path);
+    void ItemEntry(const std::wstring& Entry);
     void ItemCheck(std::function<bool()> StillThere);
     // The error that ended the run, raised while the element ran.
     void ItemEndedRun(const std::wstring& Error);

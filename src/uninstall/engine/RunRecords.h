@@ -21,6 +21,8 @@ struct TItemRecord {
     std::vector<std::wstring> Scheduled; // handed to the restart (a preview: would be)
     std::vector<std::wstring> Stays;     // of those, what the restart list refused
     std::vector<std::wstring> Excluded;  // folders an exclusion kept
+    // What a search removed (a preview: would remove): files, shortcuts, keys, servers.
+    std::vector<std::wstring> Entries;
     // After the run: whether anything of the item is still there. Empty when it cannot be
     // looked at again (a command, a share).
     std::function<bool()> StillThere;

@@ -50,6 +50,7 @@ ordered_json ItemJson(const TItemRecord& Item, bool Preview) {
     item["errors"] = TextList(Item.Errors);
     item["scheduled"] = TextList(Item.Scheduled);
     item["excluded"] = TextList(Item.Excluded);
+    item["entries"] = TextList(Item.Entries);
     item["afterRun"] = Item.AfterRun.empty() ? "not looked at" : Utf8(Item.AfterRun);
     if (!Item.StillThereBecause.empty())
         item["stillThereBecause"] = Utf8(Item.StillThereBecause);

@@ -71,6 +71,23 @@ std::wstring Quoted(const std::wstring& Text) {
     return L"\"" + TString::Replace(Text, L"\"", L"\"\"", rfReplaceAll) + L"\"";
 }
 
+// Whether a class of the machine still names a server the walk of Top would have taken: one
+// of the mask's names that is not excluded, in Top itself unless Recursive.
+bool ServersLeft(const std::wstring& Top, const std::wstring& MaskText, bool Recursive,
+                 const std::vector<std::wstring>& Excluded) {
+    const TMask mask(MaskText);
+    for (const auto& server : MachineClass::InprocServersBelow(Top)) {
+        const size_t slash = server.rfind(L'\\');
+        const std::wstring name = server.substr(slash + 1);
+        const bool excluded =
+            std::any_of(Excluded.begin(), Excluded.end(),
+                        [&](const std::wstring& e) { return SameTextAscii(e, name); });
+        if ((Recursive || slash + 1 == Top.size()) && mask.Matches(name) && !excluded)
+            return true;
+    }
+    return false;
+}
+
 // One ComObject step. Each form finds what it would unregister, then acts on it or, in a
 // preview, reports it.
 class TComObjectStep {
@@ -98,6 +115,8 @@ private:
     std::unique_ptr<TMask> FMask;
     bool FRecursive = true;
     std::vector<std::wstring> FExcluded;
+    // The files the walk found by the mask.
+    size_t FMatched = 0;
 };
 
 void TComObjectStep::WalkFolders(const std::wstring& Path, const std::wstring& MaskText,
@@ -115,14 +134,18 @@ void TComObjectStep::WalkFolders(const std::wstring& Path, const std::wstring& M
     }
     if (!FileSystem::FolderExists(top))
         FEngine.ItemKept(L"not found");
-    // What is left of the item: a class of the machine still served from below the folder.
-    FEngine.ItemCheck([top] { return !MachineClass::InprocServersBelow(top).empty(); });
+    // What is left of the item: a class of the machine still served by a file of the walk.
+    FEngine.ItemCheck([top, MaskText, Recursive, excluded = FExcluded] {
+        return ServersLeft(top, MaskText, Recursive, excluded);
+    });
     for (const auto& server : MachineClass::InprocServersBelow(top)) {
         FileSystem::TEntryHandle file(server, false);
         if (file.Valid() && file.IsPlain(server))
             FServers.push_back(file.Identity());
     }
     Walk(top);
+    if (FMatched == 0)
+        FEngine.ItemKept(L"not found");
 }
 
 // Sub-folders are taken as found: a folder named like a variable is no variable.
@@ -137,6 +160,7 @@ void TComObjectStep::Walk(const std::wstring& Folder) {
         }
         if (!FMask->Matches(entry.Name))
             return;
+        ++FMatched;
         if (Excluded(entry.Name)) {
             GetLogger().Write(L"\"%s\" not unregistered (Excluded)", {entry.Name}, ttInformation);
             FEngine.ItemExcluded(Folder + entry.Name);
@@ -192,6 +216,7 @@ void TComObjectStep::UnregisterDll(const std::wstring& File) {
     }
     if (FEngine.Preview()) {
         FEngine.ReportFmt(L"COM server \"%s\" would be unregistered", {File});
+        FEngine.ItemEntry(File);
         return;
     }
     Trace(L"  loading \"%s\"...", {File});
@@ -207,8 +232,10 @@ void TComObjectStep::UnregisterDll(const std::wstring& File) {
     if (*result != S_OK)
         FEngine.DoErrorFmt(L"UnregisterDll \"%s\" failed (rc=%d)",
                            {File, static_cast<int>(*result)});
-    else
+    else {
         Trace(L"File \"%s\" unregistered", {File});
+        FEngine.ItemEntry(File);
+    }
 }
 
 // The ProgID and its class are read and deleted in the machine's classes: through the merged

@@ -76,6 +76,7 @@ public:
         } else {
             ++FFiles;
             FBytes += file.Size();
+            FEngine.ItemEntry(Full);
             FEngine.ReportFmt(L"File \"%s\" would be deleted (%u bytes)", {Full, file.Size()});
         }
     }
@@ -87,7 +88,9 @@ public:
         if (FEngine.OnDeveloperWorkstation(ComputerName()))
             return;
         GetLogger().Write(&FEngine, L"  deleting file \"%s\"...", {Full}, ttInformation);
-        static_cast<void>(DeleteCheckedFile(FEngine, Full, Opened)); // it says what stays
+        // What stays, it says itself.
+        if (DeleteCheckedFile(FEngine, Full, Opened))
+            FEngine.ItemEntry(Full);
     }
 
 private:

@@ -5,6 +5,20 @@
 #include "sys/RegistryKeys.h"
 #include "sys/RegistryTree.h"
 
+namespace {
+
+// The key as the record of its item names it: "HKLM\Software\...".
+std::wstring KeyEntry(HKEY Root, const std::wstring& Path) {
+    const wchar_t* root = Root == HKEY_LOCAL_MACHINE  ? L"HKLM"
+                          : Root == HKEY_CURRENT_USER ? L"HKCU"
+                          : Root == HKEY_CLASSES_ROOT ? L"HKCR"
+                          : Root == HKEY_USERS        ? L"HKU"
+                                                      : L"HKCC";
+    return std::wstring(root) + L"\\" + Path;
+}
+
+} // namespace
+
 void ShowKeyRefusal(TUninstallEngine& Engine, const std::wstring& Shown,
                     const std::wstring& Reason) {
     Engine.DoErrorFmt(L"Registry key \"%s\" is not deleted (%s)", {Shown, Reason});
@@ -14,8 +28,10 @@ void ReportKeyTree(TUninstallEngine& Engine, HKEY Root, const std::wstring& Path
                    const std::wstring& Shown) {
     if (std::wstring refusal = Registry::DeletionRefusal(Root, Path); !refusal.empty())
         ShowKeyRefusal(Engine, Shown, refusal);
-    else
+    else {
         Engine.ReportFmt(L"Registry key \"%s\" would be deleted", {Shown});
+        Engine.ItemEntry(KeyEntry(Root, Path));
+    }
 }
 
 TStepKeyDeletion DeleteKeyTree(TUninstallEngine& Engine, HKEY Root, const std::wstring& Path,
@@ -25,8 +41,10 @@ TStepKeyDeletion DeleteKeyTree(TUninstallEngine& Engine, HKEY Root, const std::w
         ShowKeyRefusal(Engine, Shown, deletion.Refusal);
         return {};
     }
-    if (deletion.Error == ERROR_SUCCESS)
+    if (deletion.Error == ERROR_SUCCESS) {
+        Engine.ItemEntry(KeyEntry(Root, Path));
         return {true, L""};
+    }
     std::wstring text = SystemErrorText(deletion.Error);
     return {false, text.empty() ? Format(L"0x%x", {deletion.Error}) : text};
 }

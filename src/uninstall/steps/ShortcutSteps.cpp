@@ -129,15 +129,19 @@ public:
                               {Full});
         else if (!file.IsAt(Opened))
             ReportLinkLeft(FEngine, Full);
-        else
+        else {
             FEngine.ReportFmt(L"Shortcut \"%s\" would be deleted (it points to \"%s\")",
                               {Full, FTarget});
+            FEngine.ItemEntry(Full);
+        }
     }
 
     void DeleteShortcut(const std::wstring& Full, const std::wstring& Opened,
                         const std::wstring& Name) {
-        if (DeleteCheckedFile(FEngine, Full, Opened))
+        if (DeleteCheckedFile(FEngine, Full, Opened)) {
             Trace(L"    file \"%s\" deleted", {Name});
+            FEngine.ItemEntry(Full);
+        }
     }
 
 private:

@@ -145,6 +145,7 @@ TEST_F(ReportRun, EachItemSaysWhatBecameOfItAsTheMachineShows) {
         EXPECT_TRUE(item["errors"].empty());
     }
     // What the report says, the machine shows.
+    EXPECT_EQ(items[1]["entries"], json::array({ld + "\\a.log", ld + "\\sub\\b.log"}));
     EXPECT_FALSE(Exists(L"LD\\a.log"));
     EXPECT_FALSE(Exists(L"LD\\sub\\b.log"));
     EXPECT_FALSE(Exists(L"LP\\bin\\app.exe"));
