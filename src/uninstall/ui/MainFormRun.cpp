@@ -77,10 +77,10 @@ bool TMainForm::FormClose() {
     GetLogger().Write(this, L"FormClose()", ttInformation);
     if (SendMessageW(cb_Restart, BM_GETCHECK, 0, 0) != BST_CHECKED)
         return true;
-    // The report says the restart was asked for before it ends this process; the window's
-    // end writes it again if the restart is refused.
+    // The restart ends this process with the window's exit code: the report is written first.
+    // The window's end writes it again if the restart is refused.
     if (FReport)
-        FReport->Write(&FEngine->Records(), ExitRestartStarted);
+        FReport->Write(&FEngine->Records(), FRunFailed ? ExitFailed : ExitSuccess);
     try {
         Reboot(); // ends the process when the restart is accepted
     } catch (const std::exception& e) {
