@@ -7,15 +7,17 @@
 
 namespace {
 
+// The verbs of the steps, as done ("removed") and as a preview names them ("remove").
+const struct {
+    const wchar_t* Done;
+    const wchar_t* Base;
+} Verbs[] = {{L"removed", L"remove"},
+             {L"stopped", L"stop"},
+             {L"unregistered", L"unregister"},
+             {L"run", L"run"}};
+
 // A verb as a preview says it: "would-remove".
 std::wstring WouldForm(const std::wstring& Verb) {
-    static const struct {
-        const wchar_t* Done;
-        const wchar_t* Base;
-    } Verbs[] = {{L"removed", L"remove"},
-                 {L"stopped", L"stop"},
-                 {L"unregistered", L"unregister"},
-                 {L"run", L"run"}};
     for (const auto& verb : Verbs)
         if (Verb == verb.Done)
             return std::wstring(L"would-") + verb.Base;
@@ -31,14 +33,9 @@ std::wstring CountText(const TActionCount& Count) {
         return n + (Count.Count == 1 ? L" waits" : L" wait") + L" for the restart";
     if (Count.Action == L"would-schedule")
         return n + L" would wait for the restart";
-    if (Count.Action.rfind(L"would-", 0) == 0) {
-        std::wstring base = Count.Action.substr(6);
-        const std::wstring done = base == L"run"        ? base
-                                  : base == L"stop"     ? L"stopped"
-                                  : base.back() == L'e' ? base + L"d"
-                                                        : base + L"ed";
-        return n + L" would be " + done;
-    }
+    for (const auto& verb : Verbs)
+        if (Count.Action == std::wstring(L"would-") + verb.Base)
+            return n + L" would be " + verb.Done;
     return n + L" " + Count.Action;
 }
 

@@ -132,8 +132,6 @@ void TComObjectStep::WalkFolders(const std::wstring& Path, const std::wstring& M
         FEngine.DoErrorFmt(L"COM folder \"%s\" is not walked (%s)", {top, reason});
         return;
     }
-    if (!FileSystem::FolderExists(top))
-        FEngine.ItemKept(L"not found");
     // What is left of the item: a class of the machine still served by a file of the walk.
     FEngine.ItemCheck([top, MaskText, Recursive, excluded = FExcluded] {
         return ServersLeft(top, MaskText, Recursive, excluded);
