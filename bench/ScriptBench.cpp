@@ -11,7 +11,7 @@
 #include "core/Handle.h"
 #include "core/Text.h"
 #include "logging/Logger.h"
-#include "sys/ComInit.h"
+#include "sys/com/ComInit.h"
 #include "uninstall/engine/Engine.h"
 
 #include <windows.h>

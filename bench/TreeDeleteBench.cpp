@@ -8,7 +8,7 @@
 #include "support/RunRecorder.h"
 #include "support/ScriptSupport.h"
 #include "support/TestSupport.h"
-#include "sys/ComInit.h"
+#include "sys/com/ComInit.h"
 #include "uninstall/engine/Engine.h"
 
 #include <algorithm>

@@ -30,52 +30,119 @@ target_compile_options(project_options INTERFACE
 target_link_options(project_options INTERFACE -static -static-libgcc -static-libstdc++
   $<$<CONFIG:Release>:-s>)
 
-# Every library finds headers as "<layer>/<file>.h" through one include root in the build
-# folder, made of links to the source folders. The window's headers sit under a root of their
-# own that only the window library hands on, so a file outside the window and the program
-# entry that includes one fails to build; the program's own parts likewise.
-set(PROJECT_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include)
-set(UI_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include-ui)
-set(APP_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include-app)
-function(link_source_folder root relative)
-  get_filename_component(parent ${root}/${relative} DIRECTORY)
-  file(MAKE_DIRECTORY ${parent})
-  if(NOT EXISTS ${root}/${relative})
-    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${relative} ${root}/${relative} SYMBOLIC)
-  endif()
-endfunction()
-foreach(folder core logging sys env uninstall/script uninstall/engine uninstall/steps
-               uninstall/report)
-  link_source_folder(${PROJECT_INCLUDE_DIR} ${folder})
-endforeach()
-link_source_folder(${UI_INCLUDE_DIR} uninstall/ui)
-link_source_folder(${APP_INCLUDE_DIR} uninstall/app)
+# Layers, bottom up. A library's layer is the first folder of its path under src/.
+set(PROJECT_LAYERS core logging sys logconfig env uninstall)
 
-# add_folder_library(NAME [FOLDER dir] [INCLUDE_ROOT dir] [EXCLUDE files...] [DEPENDS targets...]
+# Every library finds headers as "<folder>/<file>.h", through an include root of its own in the
+# build folder, made of links to its own headers only. A library hands its root on to the
+# libraries that name it, so a file sees the headers of its own library and of the libraries its
+# library names (and theirs), never one of a library above it: including one fails to build.
+# Tests may include any header of the project: their root links every source folder.
+set(LIBRARY_INCLUDE_DIR ${CMAKE_BINARY_DIR}/library-include)
+set(PROJECT_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include)
+foreach(folder core logging sys logconfig env uninstall)
+  if(NOT EXISTS ${PROJECT_INCLUDE_DIR}/${folder})
+    file(MAKE_DIRECTORY ${PROJECT_INCLUDE_DIR})
+    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${folder} ${PROJECT_INCLUDE_DIR}/${folder} SYMBOLIC)
+  endif()
+endforeach()
+
+# The layer of a source folder given relative to src/, in out_var; fails for a folder outside
+# the layers.
+function(layer_of_folder folder out_var)
+  string(REGEX REPLACE "/.*" "" top "${folder}")
+  list(FIND PROJECT_LAYERS "${top}" index)
+  if(index LESS 0)
+    message(FATAL_ERROR "src/${folder} is in none of the layers: ${PROJECT_LAYERS}")
+  endif()
+  set(${out_var} ${index} PARENT_SCOPE)
+endfunction()
+
+# add_folder_library(NAME [FOLDER dir] [SOURCES files...] [EXCLUDE files...] [DEPENDS libs...]
 #                    [LIBS libs...])
 # A static library of one source folder (FOLDER, relative to the current one; the current one
-# when not given): every .cpp in it but the EXCLUDE names, so adding a file needs no edit here.
-# INCLUDE_ROOT replaces the common include root.
+# when not given): SOURCES when given, else every .cpp and .h in it but the EXCLUDE names, so
+# adding a file needs no edit here. DEPENDS names the project's libraries whose headers it
+# includes, LIBS the system's libraries it calls. A library may name only libraries defined
+# before it, in its own layer or a lower one; anything else stops the configuration.
 function(add_folder_library name)
-  cmake_parse_arguments(ARG "" "FOLDER;INCLUDE_ROOT" "EXCLUDE;DEPENDS;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "FOLDER" "SOURCES;EXCLUDE;DEPENDS;LIBS" ${ARGN})
   set(folder ${CMAKE_CURRENT_SOURCE_DIR})
   if(ARG_FOLDER)
-    set(folder ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_FOLDER})
+    get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_FOLDER} ABSOLUTE)
   endif()
-  if(NOT ARG_INCLUDE_ROOT)
-    set(ARG_INCLUDE_ROOT ${PROJECT_INCLUDE_DIR})
+  file(RELATIVE_PATH relative ${CMAKE_SOURCE_DIR}/src ${folder})
+  layer_of_folder(${relative} layer)
+  if(ARG_SOURCES)
+    list(TRANSFORM ARG_SOURCES PREPEND ${folder}/ OUTPUT_VARIABLE files)
+  else()
+    file(GLOB files CONFIGURE_DEPENDS ${folder}/*.cpp ${folder}/*.h)
   endif()
-  file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
   foreach(excluded ${ARG_EXCLUDE})
-    list(REMOVE_ITEM sources ${folder}/${excluded})
+    list(REMOVE_ITEM files ${folder}/${excluded})
   endforeach()
+  foreach(dependency ${ARG_DEPENDS})
+    get_property(dependency_layer GLOBAL PROPERTY PROJECT_LIBRARY_LAYER_${dependency})
+    if("${dependency_layer}" STREQUAL "")
+      message(FATAL_ERROR "${name} (src/${relative}) names ${dependency}, which is not a library "
+                          "defined before it: a library names only libraries below it")
+    elseif(dependency_layer GREATER layer)
+      list(GET PROJECT_LAYERS ${dependency_layer} above)
+      message(FATAL_ERROR "${name} (src/${relative}) names ${dependency} of the layer ${above}, "
+                          "above its own")
+    endif()
+  endforeach()
+
+  # The library's include root: a link for each of its headers, made anew at each configuration.
+  set(root ${LIBRARY_INCLUDE_DIR}/${name})
+  file(REMOVE_RECURSE ${root})
+  file(MAKE_DIRECTORY ${root}/${relative})
+  set(sources ${files})
+  list(FILTER sources INCLUDE REGEX "\\.cpp$")
+  set(headers ${files})
+  list(FILTER headers INCLUDE REGEX "\\.h$")
+  foreach(header ${headers})
+    get_filename_component(header_name ${header} NAME)
+    file(CREATE_LINK ${header} ${root}/${relative}/${header_name} SYMBOLIC)
+  endforeach()
+
+  set(archive "")
   if(sources)
     add_library(${name} STATIC ${sources})
     set(scope PUBLIC)
+    set(archive "$<TARGET_FILE:${name}>")
   else()
     add_library(${name} INTERFACE)
     set(scope INTERFACE)
   endif()
-  target_include_directories(${name} ${scope} ${ARG_INCLUDE_ROOT})
+  target_include_directories(${name} ${scope} ${root})
   target_link_libraries(${name} ${scope} project_options ${ARG_DEPENDS} ${ARG_LIBS})
+
+  set_property(GLOBAL PROPERTY PROJECT_LIBRARY_LAYER_${name} ${layer})
+  set_property(GLOBAL APPEND PROPERTY PROJECT_LIBRARIES ${name})
+  string(REPLACE ";" " " files_line "${files}")
+  string(REPLACE ";" " " depends_line "${ARG_DEPENDS}")
+  string(REPLACE ";" " " libs_line "${ARG_LIBS}")
+  string(CONCAT entry "library ${name} ${relative}\nfiles ${files_line}\n"
+    "depends ${depends_line}\nlibs ${libs_line}\narchive ${archive}\n")
+  set_property(GLOBAL APPEND_STRING PROPERTY PROJECT_LIBRARY_MAP "${entry}")
+endfunction()
+
+# link_only(NAME libs...): NAME's objects call into the libraries given without including any
+# of their headers (the engine's group table and the step handlers, its members, defined in
+# the step libraries). They are linked after NAME, and hand NAME none of their headers.
+function(link_only name)
+  foreach(library ${ARGN})
+    target_link_libraries(${name} INTERFACE "$<LINK_ONLY:${library}>")
+  endforeach()
+  string(REPLACE ";" " " libraries "${ARGN}")
+  set_property(GLOBAL APPEND_STRING PROPERTY PROJECT_LIBRARY_MAP
+    "library ${name}\nlink-only ${libraries}\n")
+endfunction()
+
+# Writes what every library holds and names to <build>/library-map.txt, for the check of the
+# link lines (tests/layers).
+function(write_library_map)
+  get_property(map GLOBAL PROPERTY PROJECT_LIBRARY_MAP)
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/library-map.txt CONTENT "${map}")
 endfunction()

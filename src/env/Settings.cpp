@@ -3,9 +3,9 @@
 
 #include "core/Exception.h"
 #include "core/Format.h"
-#include "sys/ConfigComponent.h"
-#include "sys/Procs.h"
-#include "sys/Registry.h"
+#include "sys/com/ConfigComponent.h"
+#include "sys/registry/Registry.h"
+#include "sys/shared/Procs.h"
 
 #include <memory>
 

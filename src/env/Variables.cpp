@@ -5,10 +5,10 @@
 #include "env/Settings.h"
 #include "logging/Logger.h"
 #include "logging/support/ProcessInfo.h"
-#include "sys/Procs.h"
-#include "sys/Registry.h"
-#include "sys/StrUtils.h"
-#include "sys/SystemPath.h"
+#include "sys/files/SystemPath.h"
+#include "sys/registry/Registry.h"
+#include "sys/shared/Procs.h"
+#include "sys/shared/StrUtils.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "EnvFixture.h"
+#include "core/SystemError.h"
 #include "env/Settings.h"
-#include "sys/Procs.h"
 
 #include <gtest/gtest.h>
 

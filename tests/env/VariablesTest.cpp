@@ -4,7 +4,7 @@
 #include "env/Variables.h"
 #include "support/KnownFolders.h"
 #include "support/TestSupport.h"
-#include "sys/SystemPath.h"
+#include "sys/files/SystemPath.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@ foreach(dll com_dep com_server)
                                                       ${CMAKE_BINARY_DIR}/helpers)
 endforeach()
 add_test_helper(regasm_standin SOURCES regasm_standin.cpp)
-add_test_helper(dll_probe SOURCES dll_probe.cpp LIBS sys)
+add_test_helper(dll_probe SOURCES dll_probe.cpp LIBS sys_processes)
 # A version.dll a user might plant beside the program.
 add_library(planted_version SHARED planted_version.cpp)
 target_link_libraries(planted_version PRIVATE project_options)

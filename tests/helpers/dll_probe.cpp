@@ -1,7 +1,7 @@
 // Loads a library by name, as a program would, and says whether that worked:
 //   dll_probe.exe <name> [default-search]
 // With "default-search" the program's start-up search setting is made first.
-#include "sys/DllSearch.h"
+#include "sys/processes/DllSearch.h"
 
 #include <windows.h>
 

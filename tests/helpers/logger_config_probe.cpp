@@ -1,7 +1,7 @@
 // Reads the logger's configuration from a file, so that a test can read what the framework
 // reports to the event log about it (Wine prints it on its eventlog channel).
 //   logger_config_probe FILE    Initialize from FILE; prints which appenders are on
-#include "logging/config/LoggerConfig.h"
+#include "logconfig/LoggerConfig.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 // Writes a shell link, as an installer would (used by the demonstration).
 //   make_link LINK TARGET [ARGUMENTS]
-#include "sys/ComInit.h"
-#include "sys/ShortcutLink.h"
+#include "sys/com/ComInit.h"
+#include "sys/com/ShortcutLink.h"
 
 #include <cstdio>
 

@@ -8,7 +8,8 @@
 //   procs_child isserver ...         exits with 1 when IsServerEngine is true, else 0
 //   procs_child reboot               Reboot with the restart request answered "accepted"
 //   procs_child processes            prints the executable's file name of every process
-#include "sys/Procs.h"
+#include "sys/processes/Reboot.h"
+#include "sys/shared/Procs.h"
 
 #include <windows.h>
 #include <psapi.h>

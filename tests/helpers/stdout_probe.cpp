@@ -1,6 +1,6 @@
 // A window program (no console of its own) that writes two report lines through StdOut, one
 // with letters outside the ANSI code page, as the uninstaller's preview does.
-#include "sys/StdOut.h"
+#include "sys/shared/StdOut.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 
 #include "core/Text.h"
 #include "logging/Logger.h"
-#include "sys/StdOut.h"
+#include "sys/shared/StdOut.h"
 #include "uninstall/steps/LockedFiles.h"
 
 #include <chrono>

@@ -1,7 +1,7 @@
 #pragma once
 #include "core/Format.h"
 #include "core/Object.h"
-#include "sys/MsXml.h"
+#include "sys/com/MsXml.h"
 #include "uninstall/engine/RunRecords.h"
 #include "uninstall/engine/UninstallView.h"
 

@@ -1,6 +1,6 @@
 #include "core/Exception.h"
 #include "logging/Logger.h"
-#include "sys/Misc.h"
+#include "sys/shared/Misc.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/ScriptNumber.h"
 

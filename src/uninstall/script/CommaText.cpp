@@ -1,6 +1,6 @@
 #include "uninstall/script/CommaText.h"
 
-#include "sys/StrUtils.h"
+#include "sys/shared/StrUtils.h"
 
 namespace {
 

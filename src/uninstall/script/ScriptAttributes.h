@@ -1,6 +1,6 @@
 #pragma once
 #include "core/Exception.h"
-#include "sys/MsXml.h"
+#include "sys/com/MsXml.h"
 
 #include <string>
 

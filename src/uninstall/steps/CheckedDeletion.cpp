@@ -1,6 +1,6 @@
 #include "uninstall/steps/CheckedDeletion.h"
 
-#include "sys/FileEntry.h"
+#include "sys/files/FileEntry.h"
 #include "uninstall/engine/Engine.h"
 
 namespace {

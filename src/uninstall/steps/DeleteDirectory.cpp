@@ -2,8 +2,8 @@
 
 #include "core/Text.h"
 #include "logging/Logger.h"
-#include "sys/FileEntry.h"
-#include "sys/FileSystem.h"
+#include "sys/files/FileEntry.h"
+#include "sys/files/FileSystem.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/CommaText.h"
 #include "uninstall/script/Mask.h"

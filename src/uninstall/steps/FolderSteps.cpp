@@ -1,19 +1,19 @@
 // The Folder and File steps of the uninstall script.
-#include "env/Variables.h"
 #include "core/Text.h"
+#include "env/Variables.h"
 #include "logging/Logger.h"
-#include "sys/Computer.h"
-#include "sys/FileEntry.h"
-#include "sys/FileSystem.h"
-#include "sys/Procs.h"
-#include "sys/ProtectedFolders.h"
-#include "uninstall/steps/CheckedDeletion.h"
-#include "uninstall/steps/DeleteDirectory.h"
-#include "uninstall/steps/TreePreview.h"
+#include "sys/files/FileEntry.h"
+#include "sys/files/FileSystem.h"
+#include "sys/files/ProtectedFolders.h"
+#include "sys/processes/Computer.h"
+#include "sys/shared/Procs.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/Mask.h"
 #include "uninstall/script/ScriptAssert.h"
 #include "uninstall/script/ScriptAttributes.h"
+#include "uninstall/steps/CheckedDeletion.h"
+#include "uninstall/steps/DeleteDirectory.h"
+#include "uninstall/steps/TreePreview.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "core/SystemError.h"
 #include "logging/Logger.h"
-#include "sys/RegistryKeys.h"
-#include "sys/RegistryTree.h"
+#include "sys/registry/RegistryKeys.h"
+#include "sys/registry/RegistryTree.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "uninstall/steps/LockedFiles.h"
 #include "core/Format.h"
 #include "logging/Logger.h"
-#include "sys/AdminOnlyFolder.h"
-#include "sys/FileEntry.h"
-#include "sys/FileSystem.h"
-#include "sys/Procs.h"
-#include "sys/ProtectedFolders.h"
-#include "sys/UserControl.h"
+#include "sys/files/AdminOnlyFolder.h"
+#include "sys/files/FileEntry.h"
+#include "sys/files/FileSystem.h"
+#include "sys/files/ProtectedFolders.h"
+#include "sys/files/UserControl.h"
+#include "sys/shared/Procs.h"
 
 #include <map>
 #include <set>

@@ -2,11 +2,11 @@
 
 #include "core/Text.h"
 #include "env/Variables.h"
-#include "sys/FileEntry.h"
-#include "sys/MachineEnvironment.h"
-#include "sys/ProtectedFolders.h"
-#include "sys/Registry.h"
-#include "sys/RegistryKeys.h"
+#include "sys/files/FileEntry.h"
+#include "sys/files/ProtectedFolders.h"
+#include "sys/registry/MachineEnvironment.h"
+#include "sys/registry/Registry.h"
+#include "sys/registry/RegistryKeys.h"
 
 #include <initializer_list>
 #include <vector>

@@ -1,7 +1,7 @@
 // The Process step of the uninstall script: every running process of an executable name ends.
 #include "core/Exception.h"
 #include "logging/Logger.h"
-#include "sys/ProcessLookup.h"
+#include "sys/processes/ProcessLookup.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/ScriptAssert.h"
 #include "uninstall/script/ScriptAttributes.h"

@@ -1,8 +1,8 @@
 // The Profiles group: the mail profiles whose names match a regular expression.
 #include "logging/Logger.h"
-#include "sys/RegistryKeys.h"
-#include "sys/RegistryTree.h"
-#include "sys/StrUtils.h"
+#include "sys/registry/RegistryKeys.h"
+#include "sys/registry/RegistryTree.h"
+#include "sys/shared/StrUtils.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/RegularExpression.h"
 #include "uninstall/script/ScriptAttributes.h"

@@ -2,9 +2,9 @@
 #include "core/Exception.h"
 #include "core/Format.h"
 #include "logging/Logger.h"
-#include "sys/Computer.h"
-#include "sys/ProgramSearch.h"
-#include "sys/Procs.h"
+#include "sys/processes/Computer.h"
+#include "sys/processes/LaunchAndWait.h"
+#include "sys/processes/ProgramSearch.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/ScriptAttributes.h"
 

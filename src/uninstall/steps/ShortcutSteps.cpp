@@ -2,14 +2,14 @@
 #include "core/Text.h"
 #include "env/Variables.h"
 #include "logging/Logger.h"
-#include "sys/FileEntry.h"
-#include "sys/FileSystem.h"
-#include "sys/ProtectedFolders.h"
-#include "sys/ShortcutLink.h"
+#include "sys/com/ShortcutLink.h"
+#include "sys/files/FileEntry.h"
+#include "sys/files/FileSystem.h"
+#include "sys/files/ProtectedFolders.h"
 #include "uninstall/engine/Engine.h"
-#include "uninstall/steps/CheckedDeletion.h"
 #include "uninstall/script/Mask.h"
 #include "uninstall/script/ScriptAttributes.h"
+#include "uninstall/steps/CheckedDeletion.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "core/Text.h"
 #include "logging/Logger.h"
-#include "sys/FileEntry.h"
+#include "sys/files/FileEntry.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/CommaText.h"
 #include "uninstall/script/Mask.h"

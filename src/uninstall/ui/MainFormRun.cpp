@@ -1,10 +1,10 @@
 // The main window's run: the "Uninstall" click and the restart on close.
 #include "logging/Logger.h"
-#include "sys/Procs.h"
-#include "uninstall/ui/ApplicationError.h"
+#include "sys/processes/Reboot.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/engine/ExitCodes.h"
 #include "uninstall/report/RunReport.h"
+#include "uninstall/ui/ApplicationError.h"
 #include "uninstall/ui/MainForm.h"
 #include "uninstall/ui/TrayRefresh.h"
 

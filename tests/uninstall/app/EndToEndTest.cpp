@@ -1,5 +1,6 @@
 // The real uninstall.exe under Wine: started, driven by a user's clicks from another process,
 // and judged by the machine's state, its window and its trace afterwards.
+#include "InstalledProgram.h"
 #include "core/Handle.h"
 #include "core/Text.h"
 #include "logging/LoggingFixtures.h"
@@ -8,11 +9,10 @@
 #include "support/ProcessSupport.h"
 #include "support/ScriptSupport.h"
 #include "support/ServiceSupport.h"
-#include "sys/ComInit.h"
-#include "sys/ProcessLookup.h"
-#include "sys/ShortcutLink.h"
 #include "support/TestSupport.h"
-#include "InstalledProgram.h"
+#include "sys/com/ComInit.h"
+#include "sys/com/ShortcutLink.h"
+#include "sys/processes/ProcessLookup.h"
 
 #include <gtest/gtest.h>
 

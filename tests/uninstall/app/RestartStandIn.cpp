@@ -1,7 +1,7 @@
 // Built into the quiet-run test variants: the restart request is recorded in
 // "restart-request.txt" beside the program and answered "accepted", so the program ends as it
 // would after a real one, and the test's Wine session goes on.
-#include "sys/Procs.h"
+#include "sys/processes/Reboot.h"
 
 #include <windows.h>
 

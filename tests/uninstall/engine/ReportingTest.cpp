@@ -1,6 +1,6 @@
 #include "support/RunRecorder.h"
 #include "support/ScriptSupport.h"
-#include "sys/ComInit.h"
+#include "sys/com/ComInit.h"
 #include "uninstall/engine/Engine.h"
 
 #include <gtest/gtest.h>

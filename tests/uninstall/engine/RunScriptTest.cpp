@@ -2,7 +2,7 @@
 #include "core/Text.h"
 #include "support/RunRecorder.h"
 #include "support/ScriptSupport.h"
-#include "sys/ComInit.h"
+#include "sys/com/ComInit.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/script/ScriptAssert.h"
 #include "uninstall/script/ScriptAttributes.h"

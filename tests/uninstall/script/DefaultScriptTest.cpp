@@ -1,8 +1,8 @@
 #include "core/Text.h"
 #include "support/RunRecorder.h"
 #include "support/ScriptSupport.h"
-#include "sys/ComInit.h"
-#include "sys/Misc.h"
+#include "sys/com/ComInit.h"
+#include "sys/shared/Misc.h"
 #include "uninstall/engine/Engine.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "core/Exception.h"
 #include "core/Text.h"
-#include "sys/ComInit.h"
+#include "sys/com/ComInit.h"
 #include "uninstall/script/CommaText.h"
 #include "uninstall/script/Mask.h"
 #include "uninstall/script/ScriptAttributes.h"

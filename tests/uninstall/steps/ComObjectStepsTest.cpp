@@ -2,7 +2,7 @@
 #include "core/Text.h"
 #include "support/EnvSupport.h"
 #include "support/RegistrySupport.h"
-#include "sys/SystemPath.h"
+#include "sys/files/SystemPath.h"
 #include "uninstall/steps/StepFixture.h"
 
 #include <memory>

@@ -1,9 +1,9 @@
 // The folder and file steps and the restart list, tried as an attacker would: every protected
 // place holds a canary that must survive.
 #include "core/Text.h"
-#include "sys/ProtectedFolders.h"
-#include "uninstall/steps/LockedFiles.h"
 #include "support/KnownFolders.h"
+#include "sys/files/ProtectedFolders.h"
+#include "uninstall/steps/LockedFiles.h"
 #include "uninstall/steps/StepFixture.h"
 
 #include <shlobj.h>

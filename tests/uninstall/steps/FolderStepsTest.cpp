@@ -1,6 +1,6 @@
 #include "core/Text.h"
+#include "sys/shared/Procs.h"
 #include "uninstall/steps/StepFixture.h"
-#include "sys/Procs.h"
 
 #include <shlobj.h>
 

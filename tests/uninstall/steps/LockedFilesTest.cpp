@@ -2,7 +2,7 @@
 #include "core/Text.h"
 #include "support/EnvSupport.h"
 #include "support/TestSupport.h"
-#include "sys/UserControl.h"
+#include "sys/files/UserControl.h"
 #include "uninstall/steps/LockedFiles.h"
 #include "uninstall/steps/StepFixture.h"
 

@@ -7,7 +7,7 @@
 #include "support/RegistrySupport.h"
 #include "support/ServiceSupport.h"
 #include "support/SettingReceiver.h"
-#include "sys/ShortcutLink.h"
+#include "sys/com/ShortcutLink.h"
 #include "uninstall/steps/StepFixture.h"
 
 #include <map>

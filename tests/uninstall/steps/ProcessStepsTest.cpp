@@ -2,7 +2,7 @@
 // suite's names.
 #include "core/Text.h"
 #include "support/ProcessSupport.h"
-#include "sys/ProcessLookup.h"
+#include "sys/processes/ProcessLookup.h"
 #include "uninstall/steps/StepFixture.h"
 
 #include <chrono>

@@ -2,7 +2,7 @@
 #include "core/Text.h"
 #include "support/EnvSupport.h"
 #include "support/RegistrySupport.h"
-#include "sys/Procs.h"
+#include "sys/shared/Procs.h"
 #include "uninstall/steps/StepFixture.h"
 
 namespace {

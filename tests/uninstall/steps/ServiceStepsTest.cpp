@@ -6,8 +6,8 @@
 #include "core/Text.h"
 #include "support/EnvSupport.h"
 #include "support/ServiceSupport.h"
-#include "sys/Procs.h"
-#include "sys/SystemPath.h"
+#include "sys/files/SystemPath.h"
+#include "sys/shared/Procs.h"
 #include "uninstall/steps/StepFixture.h"
 
 #include <aclapi.h>

@@ -2,8 +2,8 @@
 // manage shares) and decoys where the platform's own search would look first.
 #include "core/Text.h"
 #include "support/EnvSupport.h"
-#include "sys/ProcessLookup.h"
-#include "sys/SystemPath.h"
+#include "sys/files/SystemPath.h"
+#include "sys/processes/ProcessLookup.h"
 #include "uninstall/steps/StepFixture.h"
 
 #include <chrono>

@@ -1,9 +1,9 @@
 // The Shortcut step on real shell links, written through Wine's shell link object.
-#include "uninstall/steps/StepFixture.h"
 #include "core/Exception.h"
 #include "core/Text.h"
 #include "support/EnvSupport.h"
-#include "sys/ShortcutLink.h"
+#include "sys/com/ShortcutLink.h"
+#include "uninstall/steps/StepFixture.h"
 
 namespace {
 

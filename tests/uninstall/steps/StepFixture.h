@@ -3,7 +3,7 @@
 #include "support/RunRecorder.h"
 #include "support/ScriptSupport.h"
 #include "support/TestSupport.h"
-#include "sys/ComInit.h"
+#include "sys/com/ComInit.h"
 #include "uninstall/engine/Engine.h"
 
 #include <gtest/gtest.h>

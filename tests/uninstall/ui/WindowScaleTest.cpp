@@ -4,7 +4,7 @@
 #include "core/Handle.h"
 #include "core/Text.h"
 #include "support/TestSupport.h"
-#include "sys/ComInit.h"
+#include "sys/com/ComInit.h"
 #include "uninstall/ui/MainForm.h"
 #include "uninstall/ui/MainFormLayout.h"
 

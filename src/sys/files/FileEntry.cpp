@@ -1,0 +1,237 @@
+#include "sys/files/FileEntry.h"
+
+#include "core/Text.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+namespace FileSystem {
+
+namespace {
+
+// "\\?\C:\x" -> "C:\x", "\\?\UNC\srv\share" -> "\\srv\share".
+std::wstring WithoutLongPrefix(std::wstring Path) {
+    if (Path.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        Path.erase(2, 6);
+    else if (Path.rfind(L"\\\\?\\", 0) == 0 || Path.rfind(L"\\??\\", 0) == 0)
+        Path.erase(0, 4);
+    return Path;
+}
+
+// What WithoutTrailingBackslash(WithoutLongPrefix(Path)) gives, without a copy, for a path
+// that is not in the "\\?\UNC\" form.
+std::wstring_view PlainView(std::wstring_view Path) {
+    if (Path.substr(0, 4) == L"\\\\?\\" || Path.substr(0, 4) == L"\\??\\")
+        Path.remove_prefix(4);
+    while (Path.size() > 3 && Path.back() == L'\\')
+        Path.remove_suffix(1);
+    return Path;
+}
+
+bool SameText(std::wstring_view A, std::wstring_view B) {
+    return CompareStringOrdinal(A.data(), static_cast<int>(A.size()), B.data(),
+                                static_cast<int>(B.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::wstring WithoutTrailingBackslash(std::wstring Path) {
+    while (Path.size() > 3 && Path.back() == L'\\')
+        Path.pop_back();
+    return Path;
+}
+
+// Calls Fill with a buffer until the result fits; Fill returns the length it needs or wrote.
+// Most paths fit the first buffer, on the stack: the tree walk asks once per entry.
+template <class F> std::wstring Filled(F Fill) {
+    wchar_t first[MAX_PATH];
+    DWORD n = Fill(first, MAX_PATH);
+    if (n < MAX_PATH)
+        return std::wstring(first, n);
+    std::vector<wchar_t> buffer;
+    for (;;) {
+        buffer.resize(n + 1);
+        n = Fill(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0)
+            return {};
+        if (n < buffer.size())
+            return std::wstring(buffer.data(), n);
+    }
+}
+
+// A 32-bit program on 64-bit Windows that names System32 reaches SysWOW64: the system's own
+// redirection, not a link.
+std::wstring WowRedirected(const std::wstring& Path) {
+    static const std::pair<std::wstring, std::wstring> folders = [] {
+        wchar_t system[MAX_PATH] = {}, wow[MAX_PATH] = {};
+        if (!GetSystemDirectoryW(system, MAX_PATH) || !GetSystemWow64DirectoryW(wow, MAX_PATH))
+            return std::pair<std::wstring, std::wstring>();
+        return std::pair<std::wstring, std::wstring>(WithoutTrailingBackslash(system),
+                                                     WithoutTrailingBackslash(wow));
+    }();
+    const std::wstring& system = folders.first;
+    if (system.empty() || Path.size() < system.size() ||
+        !SamePath(Path.substr(0, system.size()), system) ||
+        (Path.size() > system.size() && Path[system.size()] != L'\\'))
+        return Path;
+    return folders.second + Path.substr(system.size());
+}
+
+} // namespace
+
+std::wstring ResolvedSpelling(const std::wstring& Path) {
+    std::wstring plain = WithoutLongPrefix(Path);
+    std::wstring full =
+        Filled([&](wchar_t* b, DWORD n) { return GetFullPathNameW(plain.c_str(), n, b, nullptr); });
+    if (full.empty())
+        return WithoutTrailingBackslash(plain);
+    std::wstring longName =
+        Filled([&](wchar_t* b, DWORD n) { return GetLongPathNameW(full.c_str(), b, n); });
+    return WithoutTrailingBackslash(longName.empty() ? full : longName);
+}
+
+bool SamePath(const std::wstring& A, const std::wstring& B) {
+    return SameText(A, B);
+}
+
+TEntryHandle::TEntryHandle(const std::wstring& Path, bool ForDelete) {
+    Open(Path, ForDelete);
+    if (Valid())
+        ReadAttributes();
+}
+
+TEntryHandle::TEntryHandle(const std::wstring& Path, const TEntry& Listed) {
+    Open(Path, true);
+    if (!Valid())
+        return;
+    if (Listed.IsFolder())
+        ReadAttributes();
+    else
+        FAttributes = Listed.Attributes;
+}
+
+void TEntryHandle::Open(const std::wstring& Path, bool ForDelete) {
+    const DWORD access = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES |
+                         (ForDelete ? DELETE | FILE_WRITE_ATTRIBUTES : 0);
+    FHandle.Reset(CreateFileW(
+        Path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!FHandle) {
+        FError = GetLastError();
+        return;
+    }
+    // The DOS form is the cheap one under Wine: the NT form asks the drive's device name.
+    FFinalPath = WithoutTrailingBackslash(WithoutLongPrefix(Filled([&](wchar_t* b, DWORD n) {
+        return GetFinalPathNameByHandleW(FHandle.Get(), b, n,
+                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    })));
+}
+
+// The attributes alone: the full file information costs ten times as much under Wine, and
+// only the guard asks for the identity.
+void TEntryHandle::ReadAttributes() {
+    FILE_BASIC_INFO basic{};
+    if (GetFileInformationByHandleEx(FHandle.Get(), FileBasicInfo, &basic, sizeof basic))
+        FAttributes = basic.FileAttributes;
+    else
+        FError = GetLastError();
+}
+
+TIdentity TEntryHandle::Identity() const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!Valid() || !GetFileInformationByHandle(FHandle.Get(), &info))
+        return {};
+    return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+ULONGLONG TEntryHandle::Size() const {
+    FILE_STANDARD_INFO standard{};
+    if (!Valid() ||
+        !GetFileInformationByHandleEx(FHandle.Get(), FileStandardInfo, &standard, sizeof standard))
+        return 0;
+    return static_cast<ULONGLONG>(standard.EndOfFile.QuadPart);
+}
+
+// The walk asks once per entry: the expected path is compared where it stands.
+bool TEntryHandle::IsAt(const std::wstring& Expected) const {
+    if (!Valid() || FFinalPath.empty())
+        return false;
+    if (Expected.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        return IsAt(WithoutLongPrefix(Expected));
+    const std::wstring_view expected = PlainView(Expected);
+    return SameText(FFinalPath, expected) ||
+           SamePath(FFinalPath, WowRedirected(std::wstring(expected)));
+}
+
+bool TEntryHandle::IsPlain(const std::wstring& Expected) const {
+    return !IsReparsePoint() && IsAt(Expected);
+}
+
+bool TEntryHandle::IsLinkItself(const std::wstring& Expected) const {
+    return IsReparsePoint() && IsAt(Expected);
+}
+
+void TEntryHandle::ForEachEntry(const std::function<void(const TEntry&)>& Visit) const {
+    if (!Valid() || !IsFolder())
+        return;
+    // 8-byte aligned: the entries hold 64-bit fields.
+    std::vector<LONGLONG> buffer(8 * 1024);
+    FILE_INFO_BY_HANDLE_CLASS query = FileFullDirectoryRestartInfo;
+    while (GetFileInformationByHandleEx(FHandle.Get(), query, buffer.data(),
+                                        static_cast<DWORD>(buffer.size() * sizeof(LONGLONG)))) {
+        query = FileFullDirectoryInfo;
+        auto* bytes = reinterpret_cast<const char*>(buffer.data());
+        for (;;) {
+            auto* info = reinterpret_cast<const FILE_FULL_DIR_INFO*>(bytes);
+            std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..")
+                Visit({std::move(name), info->FileAttributes});
+            if (info->NextEntryOffset == 0)
+                break;
+            bytes += info->NextEntryOffset;
+        }
+    }
+}
+
+DWORD TEntryHandle::SetAttributes(DWORD Attributes) {
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(FHandle.Get(), FileBasicInfo, &basic, sizeof basic))
+        return GetLastError();
+    basic.FileAttributes = Attributes ? Attributes : FILE_ATTRIBUTE_NORMAL;
+    if (!SetFileInformationByHandle(FHandle.Get(), FileBasicInfo, &basic, sizeof basic))
+        return GetLastError();
+    FAttributes = basic.FileAttributes;
+    return 0;
+}
+
+DWORD TEntryHandle::ClearReadOnly() {
+    return SetAttributes(FAttributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+DWORD TEntryHandle::ClearAttributes() {
+    return SetAttributes(FILE_ATTRIBUTE_NORMAL);
+}
+
+DWORD TEntryHandle::Delete() {
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (!SetFileInformationByHandle(FHandle.Get(), FileDispositionInfo, &disposition,
+                                    sizeof disposition))
+        return GetLastError();
+    return 0;
+}
+
+DWORD TEntryHandle::MoveTo(const std::wstring& Target) {
+    const size_t bytes = Target.size() * sizeof(wchar_t);
+    // The name follows the fixed part; 8-byte aligned, as the structure holds a handle.
+    std::vector<LONGLONG> buffer((sizeof(FILE_RENAME_INFO) + bytes) / sizeof(LONGLONG) + 1);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(bytes);
+    std::copy(Target.begin(), Target.end(), rename->FileName);
+    if (!SetFileInformationByHandle(FHandle.Get(), FileRenameInfo, rename,
+                                    static_cast<DWORD>(buffer.size() * sizeof(LONGLONG))))
+        return GetLastError();
+    return 0;
+}
+
+} // namespace FileSystem

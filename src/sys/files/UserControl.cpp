@@ -1,0 +1,191 @@
+#include "sys/files/UserControl.h"
+
+#include "core/Format.h"
+#include "core/Handle.h"
+#include "core/SystemError.h"
+#include "sys/files/FileEntry.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <vector>
+
+namespace FileSystem {
+
+namespace {
+
+// What the token of this program says about itself: its account, or the owner it gives the
+// objects it makes (an administrator's token gives them to the administrators).
+std::vector<BYTE> TokenPart(TOKEN_INFORMATION_CLASS Part) {
+    std::vector<BYTE> buffer;
+    TKernelHandle token;
+    DWORD size = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()))
+        return buffer;
+    GetTokenInformation(token.Get(), Part, nullptr, 0, &size);
+    buffer.resize(size);
+    if (size == 0 || !GetTokenInformation(token.Get(), Part, buffer.data(), size, &size))
+        buffer.clear();
+    return buffer;
+}
+
+// The account this program runs as, an administrator, and the owner of what it makes: their
+// own files and objects are no other user's.
+bool IsOwnAccount(PSID Sid) {
+    static const std::vector<BYTE> user = TokenPart(TokenUser);
+    static const std::vector<BYTE> owner = TokenPart(TokenOwner);
+    return (!user.empty() &&
+            EqualSid(Sid, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid)) ||
+           (!owner.empty() &&
+            EqualSid(Sid, reinterpret_cast<const TOKEN_OWNER*>(owner.data())->Owner));
+}
+
+bool IsWellKnown(PSID Sid, WELL_KNOWN_SID_TYPE Type) {
+    return IsWellKnownSid(Sid, Type) != FALSE;
+}
+
+// The installer service, NT SERVICE\TrustedInstaller.
+bool IsTrustedInstaller(PSID Sid) {
+    static const TLocalMemory installer = [] {
+        PSID sid = nullptr;
+        ConvertStringSidToSidW(L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
+                               &sid);
+        return TLocalMemory(sid);
+    }();
+    return installer && EqualSid(Sid, installer.Get());
+}
+
+// In an access list, the owner's own rights count as the owner's, who is trusted by then.
+bool IsTrusted(PSID Sid) {
+    return IsWellKnown(Sid, WinCreatorOwnerRightsSid) || IsTrustedAccount(Sid);
+}
+
+std::wstring SidText(PSID Sid) {
+    LPWSTR text = nullptr;
+    if (!ConvertSidToStringSidW(Sid, &text))
+        return L"an unknown account";
+    TLocalMemory owner(text);
+    return text;
+}
+
+// The rights that let their holder change what a path names, beyond adding entries.
+ACCESS_MASK ChangingRights(bool Folder, bool AddingCounts) {
+    ACCESS_MASK rights = DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_ALL;
+    if (Folder)
+        rights |= FILE_DELETE_CHILD;
+    else
+        rights |= GENERIC_WRITE | FILE_WRITE_DATA | FILE_APPEND_DATA;
+    if (Folder && AddingCounts)
+        rights |= GENERIC_WRITE | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY;
+    return rights;
+}
+
+// The access-allowed entries share their head: type, flags, mask, then the account.
+PSID AllowedSid(ACE_HEADER* Header) {
+    return &reinterpret_cast<ACCESS_ALLOWED_ACE*>(Header)->SidStart;
+}
+
+bool IsAllowedType(BYTE Type) {
+    return Type == ACCESS_ALLOWED_ACE_TYPE || Type == ACCESS_ALLOWED_CALLBACK_ACE_TYPE;
+}
+
+// The parent of a full path, with no trailing backslash (a root keeps its own); empty at a
+// root.
+std::wstring Parent(const std::wstring& Path) {
+    size_t slash = Path.find_last_of(L'\\');
+    if (slash == std::wstring::npos || Path.size() <= 3)
+        return {};
+    return slash <= 2 ? Path.substr(0, slash + 1) : Path.substr(0, slash);
+}
+
+bool IsMissing(DWORD Error) {
+    return Error == ERROR_FILE_NOT_FOUND || Error == ERROR_PATH_NOT_FOUND;
+}
+
+} // namespace
+
+bool IsTrustedAccount(PSID Sid) {
+    if (IsWellKnown(Sid, WinBuiltinAdministratorsSid) || IsWellKnown(Sid, WinLocalSystemSid) ||
+        IsTrustedInstaller(Sid))
+        return true;
+    return IsOwnAccount(Sid);
+}
+
+std::wstring DescriptorControlReason(const std::wstring& Path, PSECURITY_DESCRIPTOR Descriptor,
+                                     bool Folder, bool AddingCounts) {
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE, present = FALSE;
+    PACL acl = nullptr;
+    if (!GetSecurityDescriptorOwner(Descriptor, &owner, &defaulted) || !owner)
+        return Format(L"\"%s\" has no owner", {Path});
+    if (!IsTrustedAccount(owner))
+        return Format(L"\"%s\" is owned by %s", {Path, SidText(owner)});
+    if (!GetSecurityDescriptorDacl(Descriptor, &present, &acl, &defaulted) || !present || !acl)
+        return Format(L"\"%s\" lets everyone change it", {Path});
+    const ACCESS_MASK changing = ChangingRights(Folder, AddingCounts);
+    for (DWORD i = 0; i < acl->AceCount; ++i) {
+        ACE_HEADER* header = nullptr;
+        if (!GetAce(acl, i, reinterpret_cast<void**>(&header)))
+            return Format(L"\"%s\" has an access list that cannot be read", {Path});
+        if (!IsAllowedType(header->AceType) || (header->AceFlags & INHERIT_ONLY_ACE) != 0)
+            continue;
+        const ACCESS_MASK mask = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header)->Mask;
+        if ((mask & changing) != 0 && !IsTrusted(AllowedSid(header)))
+            return Format(L"\"%s\" lets %s change it", {Path, SidText(AllowedSid(header))});
+    }
+    return {};
+}
+
+std::wstring UserControlReason(const std::wstring& Path) {
+    // Above a part that does not exist, adding an entry is enough to decide what the path
+    // names.
+    bool addingCounts = false;
+    // The highest link on the way: the one to name, as Wine reports every entry below a
+    // linked folder as resolving elsewhere too.
+    std::wstring link;
+    for (std::wstring at = ResolvedSpelling(Path); !at.empty(); at = Parent(at)) {
+        // Reading attributes and the descriptor is not subject to sharing: a file another
+        // program holds open without sharing, the usual locked entry, is still checked.
+        TFileHandle entry(CreateFileW(
+            at.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!entry) {
+            const DWORD error = GetLastError();
+            if (!IsMissing(error))
+                return Format(L"\"%s\" cannot be checked (%s)", {at, SystemErrorText(error)});
+            addingCounts = true;
+            continue;
+        }
+        FILE_BASIC_INFO basic{};
+        if (!GetFileInformationByHandleEx(entry.Get(), FileBasicInfo, &basic, sizeof basic))
+            return Format(L"\"%s\" cannot be checked (%s)", {at, SystemErrorText(GetLastError())});
+        // A link, or (under Wine) a path the system resolves elsewhere. The final path needs a
+        // handle that sharing may refuse; then the attribute alone tells.
+        TEntryHandle placed(at, false);
+        if ((basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+            (placed.Valid() && !placed.IsAt(at))) {
+            link = at;
+            continue;
+        }
+        if (!link.empty())
+            continue;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        const DWORD status = GetSecurityInfo(entry.Get(), SE_FILE_OBJECT,
+                                             OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                             nullptr, nullptr, nullptr, nullptr, &descriptor);
+        if (status != ERROR_SUCCESS)
+            return Format(L"\"%s\" cannot be checked (%s)", {at, SystemErrorText(status)});
+        TLocalMemory owned(descriptor);
+        const bool folder = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        std::wstring reason = DescriptorControlReason(at, descriptor, folder, addingCounts);
+        if (!reason.empty())
+            return reason;
+        addingCounts = false;
+    }
+    if (!link.empty())
+        return Format(L"\"%s\" is a link", {link});
+    return {};
+}
+
+} // namespace FileSystem

@@ -1,0 +1,98 @@
+#include "sys/processes/ProgramSearch.h"
+
+#include "core/Text.h"
+#include "sys/files/SystemPath.h"
+#include "sys/registry/Registry.h"
+#include "sys/registry/RegistryKeys.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace {
+
+const wchar_t EnvironmentKey[] =
+    L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+
+std::wstring FirstWord(const std::wstring& CmdLine) {
+    size_t start = CmdLine.find_first_not_of(L" \t");
+    if (start == std::wstring::npos)
+        return L"";
+    if (CmdLine[start] == L'"') {
+        size_t end = CmdLine.find(L'"', start + 1);
+        return CmdLine.substr(start + 1, end == std::wstring::npos ? end : end - start - 1);
+    }
+    size_t end = CmdLine.find_first_of(L" \t", start);
+    return CmdLine.substr(start, end == std::wstring::npos ? end : end - start);
+}
+
+bool IsBareName(const std::wstring& Name) {
+    return !Name.empty() && Name.find_first_of(L"\\/:") == std::wstring::npos;
+}
+
+// A folder of the search path counts only as an absolute path: "." or a relative entry would
+// bring the current folder back.
+bool IsAbsolute(const std::wstring& Folder) {
+    return (Folder.size() >= 3 && Folder[1] == L':' && (Folder[2] == L'\\' || Folder[2] == L'/')) ||
+           Folder.rfind(L"\\\\", 0) == 0;
+}
+
+std::wstring Expanded(const std::wstring& Text) {
+    DWORD length = ExpandEnvironmentStringsW(Text.c_str(), nullptr, 0);
+    if (length == 0)
+        return Text;
+    std::wstring out(length, L'\0');
+    length = ExpandEnvironmentStringsW(Text.c_str(), out.data(), length);
+    out.resize(length > 0 ? length - 1 : 0);
+    return out;
+}
+
+// The folders of the machine's search path, as the registry holds it for every session; the
+// process's own PATH may hold folders the user or a parent process put there.
+std::vector<std::wstring> SearchPathFolders() {
+    std::vector<std::wstring> folders;
+    TRegKey key = Registry::Open(HKEY_LOCAL_MACHINE, EnvironmentKey, KEY_QUERY_VALUE);
+    if (!key.Valid())
+        return folders;
+    std::wstring path;
+    try {
+        path = Registry::ReadWholeString(key.Get(), L"Path");
+    } catch (const std::exception&) {
+        return folders;
+    }
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find(L';', start);
+        if (end == std::wstring::npos)
+            end = path.size();
+        std::wstring folder = Expanded(path.substr(start, end - start));
+        if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
+            folder = folder.substr(1, folder.size() - 2);
+        if (IsAbsolute(folder))
+            folders.push_back(IncludeTrailingBackslash(folder));
+        start = end + 1;
+    }
+    return folders;
+}
+
+bool IsFile(const std::wstring& Path) {
+    DWORD attributes = GetFileAttributesW(Path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+} // namespace
+
+std::wstring ResolveProgram(const std::wstring& CmdLine) {
+    std::wstring name = FirstWord(CmdLine);
+    if (!IsBareName(name))
+        return L"";
+    if (name.find(L'.') == std::wstring::npos)
+        name += L".exe";
+    const std::wstring system = TSystemPath::GetSystemPath();
+    if (IsFile(system + name))
+        return system + name;
+    for (const std::wstring& folder : SearchPathFolders())
+        if (IsFile(folder + name))
+            return folder + name;
+    return system + name;
+}

@@ -1,0 +1,3 @@
+// Compiled as a file of the registry area: its own headers and the core's are in reach.
+#include "core/Format.h"
+#include "sys/registry/Registry.h"
