@@ -39,11 +39,11 @@ set(PROJECT_LAYERS core logging sys logconfig env uninstall)
 # library names (and theirs), never one of a library above it: including one fails to build.
 # Tests may include any header of the project: their root links every source folder.
 set(LIBRARY_INCLUDE_DIR ${CMAKE_BINARY_DIR}/library-include)
-set(PROJECT_INCLUDE_DIR ${CMAKE_BINARY_DIR}/include)
-foreach(folder core logging sys logconfig env uninstall)
-  if(NOT EXISTS ${PROJECT_INCLUDE_DIR}/${folder})
-    file(MAKE_DIRECTORY ${PROJECT_INCLUDE_DIR})
-    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${folder} ${PROJECT_INCLUDE_DIR}/${folder} SYMBOLIC)
+set(TEST_INCLUDE_DIR ${CMAKE_BINARY_DIR}/test-include)
+foreach(folder ${PROJECT_LAYERS})
+  if(NOT EXISTS ${TEST_INCLUDE_DIR}/${folder})
+    file(MAKE_DIRECTORY ${TEST_INCLUDE_DIR})
+    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${folder} ${TEST_INCLUDE_DIR}/${folder} SYMBOLIC)
   endif()
 endforeach()
 
