@@ -8,6 +8,7 @@
 #include "support/TestSupport.h"
 #include "InstalledProgram.h"
 #include "ReportFile.h"
+#include "SuiteInstallation.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +18,6 @@
 
 namespace {
 
-const wchar_t* const EsdKey = L"Software\\Velmarix\\Services\\Esd\\Settings";
-const wchar_t* const NorvaKey = L"Software\\Talveno\\Norva";
 const wchar_t* const ReportKey = L"Software\\Talveno\\ReportTest";
 
 // The lines of a program's output, without their line ends.
@@ -38,24 +37,11 @@ std::vector<std::string> Lines(const std::string& Output) {
     return lines;
 }
 
-bool Pending(const std::wstring& Path) {
-    for (const auto& entry : test::PendingDeletions())
-        if (SameTextAscii(entry, Path))
-            return true;
-    return false;
-}
-
 // An installation of the report script's suite: a program folder with a part its exclusion
 // keeps, a data folder with logs, and a registry key.
 class ReportRun : public testing::Test {
 protected:
     void SetUp() override {
-        ClearKeys();
-        test::WriteRegString(HKEY_LOCAL_MACHINE, EsdKey, L"LPDir", Root.Path() + L"LP");
-        test::WriteRegString(HKEY_LOCAL_MACHINE, EsdKey, L"LDDir", Root.Path() + L"LD");
-        test::WriteRegString(HKEY_LOCAL_MACHINE, NorvaKey, L"Install.Path", Root.Path());
-        test::WriteRegString(HKEY_LOCAL_MACHINE, NorvaKey, L"Cache.Folder", L"Cache");
-        test::WriteRegString(HKEY_LOCAL_MACHINE, NorvaKey, L"Error.Folder", L"Error");
         test::WriteRegString(HKEY_LOCAL_MACHINE, ReportKey, L"Value", L"x");
         Make(L"LP\\bin\\app.exe");
         Make(L"LP\\keep\\data.db");
@@ -63,38 +49,14 @@ protected:
         Make(L"LD\\sub\\b.log");
         Make(L"LD\\notes.txt");
     }
-    void TearDown() override {
-        Holder.reset();
-        ClearKeys();
-    }
-    static void ClearKeys() {
-        test::DeleteRegTree(HKEY_LOCAL_MACHINE, L"Software\\Velmarix");
-        test::DeleteRegTree(HKEY_LOCAL_MACHINE, L"Software\\Talveno");
-    }
 
-    std::wstring Make(const std::wstring& Relative) {
-        std::wstring full = Root.Path() + Relative;
-        for (size_t slash = full.find(L'\\', Root.Path().size()); slash != std::wstring::npos;
-             slash = full.find(L'\\', slash + 1))
-            CreateDirectoryW(full.substr(0, slash).c_str(), nullptr);
-        test::WriteTextFile(full, "x");
-        return full;
-    }
-    bool Exists(const std::wstring& Relative) { return test::FileExists(Root.Path() + Relative); }
-    std::string Path(const std::wstring& Relative) { return WideToUtf8(Root.Path() + Relative); }
+    std::wstring Make(const std::wstring& Relative) { return Suite.Make(Relative); }
+    bool Exists(const std::wstring& Relative) { return Suite.Exists(Relative); }
+    std::string Path(const std::wstring& Relative) { return WideToUtf8(Suite.Path() + Relative); }
+    // A running program holds a file of the data folder open.
+    std::wstring HoldAFile() { return Suite.HoldAFile(L"LD\\locked\\held.dll"); }
 
-    // A running program holds a file of the data folder open without sharing it.
-    std::wstring HoldAFile() {
-        std::wstring held = Make(L"LD\\locked\\held.dll");
-        Holder = std::make_unique<test::TRunningProcess>(
-            L"\"" + test::HelperPath(L"procs_child.exe") + L"\" hold \"" + held + L"\"");
-        EXPECT_TRUE(test::WaitForFile(held + L".held", 10000));
-        DeleteFileW((held + L".held").c_str());
-        return held;
-    }
-
-    test::TTempFolder Root;
-    std::unique_ptr<test::TRunningProcess> Holder;
+    TSuiteInstallation Suite;
 };
 
 struct TExpectedItem {
@@ -111,7 +73,7 @@ struct TExpectedItem {
 TEST_F(ReportRun, EachItemSaysWhatBecameOfItAsTheMachineShows) {
     const std::wstring held = HoldAFile();
     TInstalledProgram program(L"e2e_report.exe");
-    const std::wstring reportFile = Root.Path() + L"out\\report.json";
+    const std::wstring reportFile = Suite.Path() + L"out\\report.json";
     const test::TRunResult run =
         test::Run(program.Command(L"/quiet /report:\"" + reportFile + L"\""), {}, 300000);
     EXPECT_EQ(run.ExitCode, 3010u) << run.Output;
@@ -121,10 +83,10 @@ TEST_F(ReportRun, EachItemSaysWhatBecameOfItAsTheMachineShows) {
     const std::vector<TExpectedItem> expected = {
         {"Processes", "Process", L"e2e_report_not_running.exe", "kept", "not found",
          "not looked at"},
-        {"Files", "File", Root.Path() + L"LD\\*.log", "removed", nullptr, "gone"},
-        {"Folders", "Folder", Root.Path() + L"LP", "kept", "excluded", "still there"},
-        {"Folders", "Folder", Root.Path() + L"LD", "scheduled", nullptr, "still there"},
-        {"Folders", "Folder", Root.Path() + L"LD\\never-made", "kept", "not found",
+        {"Files", "File", Suite.Path() + L"LD\\*.log", "removed", nullptr, "gone"},
+        {"Folders", "Folder", Suite.Path() + L"LP", "kept", "excluded", "still there"},
+        {"Folders", "Folder", Suite.Path() + L"LD", "scheduled", nullptr, "still there"},
+        {"Folders", "Folder", Suite.Path() + L"LD\\never-made", "kept", "not found",
          "not looked at"},
         {"Registry", "Key", L"HKLM\\Software\\Talveno\\ReportTest", "removed", nullptr, "gone"},
         {"Registry", "Key", L"HKLM\\Software\\Talveno\\NeverMade", "kept", "not found",
@@ -192,7 +154,7 @@ TEST_F(ReportRun, EachItemSaysWhatBecameOfItAsTheMachineShows) {
 // leaves the installation and writes nothing for the restart.
 TEST_F(ReportRun, APreviewReportsTheItemsOfTheRunWithWhatWouldBeDone) {
     TInstalledProgram program(L"e2e_report.exe");
-    const std::wstring previewFile = Root.Path() + L"preview.json";
+    const std::wstring previewFile = Suite.Path() + L"preview.json";
     const test::TRunResult preview =
         test::Run(program.Command(L"/quiet /preview /report \"" + previewFile + L"\""), {}, 300000);
     EXPECT_EQ(preview.ExitCode, 0u) << preview.Output;
@@ -200,7 +162,7 @@ TEST_F(ReportRun, APreviewReportsTheItemsOfTheRunWithWhatWouldBeDone) {
     EXPECT_TRUE(test::RegKeyExists(HKEY_LOCAL_MACHINE, ReportKey));
     json would = ReadReport(previewFile, "preview");
 
-    const std::wstring runFile = Root.Path() + L"run.json";
+    const std::wstring runFile = Suite.Path() + L"run.json";
     // The program folder the exclusion keeps cannot go now: it waits for the restart.
     EXPECT_EQ(
         test::Run(program.Command(L"/quiet /report:\"" + runFile + L"\""), {}, 300000).ExitCode,
@@ -226,7 +188,7 @@ TEST_F(ReportRun, APreviewReportsTheItemsOfTheRunWithWhatWouldBeDone) {
 // A report that cannot be written is known before anything is removed.
 TEST_F(ReportRun, TheReportOutlivesAnErrorAndIsCheckedBeforeTheRun) {
     TInstalledProgram program(L"e2e_report_ends.exe");
-    const std::wstring reportFile = Root.Path() + L"ended.json";
+    const std::wstring reportFile = Suite.Path() + L"ended.json";
     test::TRunResult run =
         test::Run(program.Command(L"/quiet /report:\"" + reportFile + L"\""), {}, 300000);
     EXPECT_EQ(run.ExitCode, 1603u) << run.Output;
@@ -239,7 +201,7 @@ TEST_F(ReportRun, TheReportOutlivesAnErrorAndIsCheckedBeforeTheRun) {
     EXPECT_FALSE(Exists(L"LD\\a.log"));
     EXPECT_TRUE(Exists(L"LP\\bin\\app.exe")) << "the group after the error ran";
 
-    const std::wstring readOnly = Root.Path() + L"readonly.json";
+    const std::wstring readOnly = Suite.Path() + L"readonly.json";
     test::WriteTextFile(readOnly, "kept");
     ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
     for (const std::wstring& bad : {readOnly, std::wstring(L"Q:\\reports\\run.json")}) {

@@ -10,6 +10,7 @@
 #include "support/TestSupport.h"
 #include "InstalledProgram.h"
 #include "ReportFile.h"
+#include "SuiteInstallation.h"
 #include "uninstall/app/AlreadyRunning.h"
 #include "uninstall/app/CommandLine.h"
 
@@ -23,9 +24,6 @@
 #include <sstream>
 
 namespace {
-
-const wchar_t* const EsdKey = L"Software\\Velmarix\\Services\\Esd\\Settings";
-const wchar_t* const NorvaKey = L"Software\\Talveno\\Norva";
 
 struct TParseCase {
     const wchar_t* CommandLine;
@@ -150,71 +148,26 @@ std::pair<std::string, std::string> AnswerMessageBox(DWORD Process) {
     return {};
 }
 
-bool Pending(const std::wstring& Path) {
-    for (const auto& entry : test::PendingDeletions())
-        if (SameTextAscii(entry, Path))
-            return true;
-    return false;
-}
-
-// Anything scheduled inside Folder.
-bool PendingInside(const std::wstring& Folder) {
-    for (const auto& entry : test::PendingDeletions())
-        if (SameTextAscii(entry.substr(0, Folder.size()), Folder))
-            return true;
-    return false;
-}
-
 // Each run gets an installation of its own: a folder named by the deployment settings, with a
 // program folder and a log file to remove.
 class SilentModeRun : public testing::Test {
 protected:
     void SetUp() override { NewInstallation(); }
-    void TearDown() override {
-        Holder.reset();
-        ClearKeys();
-    }
-    static void ClearKeys() {
-        test::DeleteRegTree(HKEY_LOCAL_MACHINE, L"Software\\Velmarix");
-        test::DeleteRegTree(HKEY_LOCAL_MACHINE, L"Software\\Talveno");
-    }
+    void TearDown() override { Suite.reset(); }
 
     void NewInstallation() {
-        Holder.reset();
-        Root = std::make_unique<test::TTempFolder>();
-        ClearKeys();
-        test::WriteRegString(HKEY_LOCAL_MACHINE, EsdKey, L"LPDir", Root->Path() + L"LP");
-        test::WriteRegString(HKEY_LOCAL_MACHINE, EsdKey, L"LDDir", Root->Path() + L"LD");
-        test::WriteRegString(HKEY_LOCAL_MACHINE, NorvaKey, L"Install.Path", Root->Path());
-        test::WriteRegString(HKEY_LOCAL_MACHINE, NorvaKey, L"Cache.Folder", L"Cache");
-        test::WriteRegString(HKEY_LOCAL_MACHINE, NorvaKey, L"Error.Folder", L"Error");
+        Suite.reset();
+        Suite = std::make_unique<TSuiteInstallation>();
         Make(L"LP\\bin\\app.exe");
         Make(L"LD\\a.log");
     }
 
-    std::wstring Make(const std::wstring& Relative) {
-        std::wstring full = Root->Path() + Relative;
-        for (size_t slash = full.find(L'\\', Root->Path().size()); slash != std::wstring::npos;
-             slash = full.find(L'\\', slash + 1))
-            CreateDirectoryW(full.substr(0, slash).c_str(), nullptr);
-        test::WriteTextFile(full, "x");
-        return full;
-    }
-    bool Exists(const std::wstring& Relative) { return test::FileExists(Root->Path() + Relative); }
+    std::wstring Make(const std::wstring& Relative) { return Suite->Make(Relative); }
+    bool Exists(const std::wstring& Relative) { return Suite->Exists(Relative); }
+    // A running program holds a file of the program folder open.
+    std::wstring HoldAFile() { return Suite->HoldAFile(L"LP\\locked\\held.dll"); }
 
-    // A running program holds a file of the installation open without sharing it.
-    std::wstring HoldAFile() {
-        std::wstring held = Make(L"LP\\locked\\held.dll");
-        Holder = std::make_unique<test::TRunningProcess>(
-            L"\"" + test::HelperPath(L"procs_child.exe") + L"\" hold \"" + held + L"\"");
-        EXPECT_TRUE(test::WaitForFile(held + L".held", 10000));
-        DeleteFileW((held + L".held").c_str());
-        return held;
-    }
-
-    // Destroyed in reverse: the holder ends, and frees its file, before the folder goes.
-    std::unique_ptr<test::TTempFolder> Root;
-    std::unique_ptr<test::TRunningProcess> Holder;
+    std::unique_ptr<TSuiteInstallation> Suite;
 };
 
 struct TQuietCase {
@@ -281,7 +234,7 @@ TEST_F(SilentModeRun, ExitCodesRestartAndTraceWithoutAnyWindow) {
         if (c.Locked) {
             EXPECT_EQ(Pending(held), c.Scheduled) << WideToUtf8(held);
         } else {
-            EXPECT_FALSE(PendingInside(Root->Path()));
+            EXPECT_FALSE(PendingInside(Suite->Path()));
         }
         EXPECT_EQ(Exists(L"LP\\bin\\app.exe"), !c.Ran);
 
@@ -325,13 +278,13 @@ TEST_F(SilentModeRun, AQuietPreviewSaysWhatWouldGoAndLeavesIt) {
     TInstalledProgram program(L"e2e_silent.exe");
     auto result = test::Run(program.Command(L"/quiet /preview"));
     EXPECT_EQ(result.ExitCode, 0u) << result.Output;
-    const std::string folder = WideToUtf8(Root->Path() + L"LP");
+    const std::string folder = WideToUtf8(Suite->Path() + L"LP");
     const size_t start = result.Output.find("Folder \"" + folder + "\": 1 files (");
     ASSERT_NE(start, std::string::npos) << result.Output;
     const std::string line = result.Output.substr(start, result.Output.find('\r', start) - start);
     EXPECT_NE(line.find(" bytes) and 2 folders would be deleted"), std::string::npos) << line;
     EXPECT_TRUE(Exists(L"LP\\bin\\app.exe"));
-    EXPECT_FALSE(PendingInside(Root->Path()));
+    EXPECT_FALSE(PendingInside(Suite->Path()));
 }
 
 // While one uninstaller runs, another does nothing: quiet, it only traces why; with its window,
@@ -417,7 +370,7 @@ TEST_F(SilentModeRun, AMutexAnotherAccountMadeFirstIsPassedOver) {
 TEST_F(SilentModeRun, TheLogGoesWhereTheSwitchSaysOrNothingRuns) {
     TInstalledProgram program(L"e2e_silent.exe");
     test::TTempFolder elsewhere;
-    const std::wstring log = Root->Path() + L"logs\\deep\\run.log";
+    const std::wstring log = Suite->Path() + L"logs\\deep\\run.log";
     test::TRunResult run = test::Run(program.Command(L"/quiet /log:\"" + log + L"\""), {}, 300000);
     EXPECT_EQ(run.ExitCode, 0u) << run.Output;
     ASSERT_TRUE(test::FileExists(log));
