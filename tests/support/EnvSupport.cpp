@@ -41,6 +41,19 @@ void WriteRegDword(HKEY Root, const std::wstring& Path, const std::wstring& Name
     SetValue(Root, Path, Name, REG_DWORD, &Value, sizeof(Value), View);
 }
 
+std::wstring ReadRegString(HKEY Root, const std::wstring& Path, const std::wstring& Name,
+                           REGSAM View) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_QUERY_VALUE | View, &key) != ERROR_SUCCESS)
+        return L"";
+    wchar_t text[1024] = {};
+    DWORD size = sizeof text - sizeof(wchar_t), type = REG_NONE;
+    const LSTATUS status =
+        RegQueryValueExW(key, Name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ) ? text : L"";
+}
+
 void DeleteRegTree(HKEY Root, const std::wstring& Path, REGSAM View) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(Root, Path.c_str(), 0, KEY_ALL_ACCESS | View, &key) != ERROR_SUCCESS)

@@ -11,6 +11,9 @@ void WriteRegString(HKEY Root, const std::wstring& Path, const std::wstring& Nam
                     const std::wstring& Value, REGSAM View = 0, DWORD Type = REG_SZ);
 void WriteRegDword(HKEY Root, const std::wstring& Path, const std::wstring& Name, DWORD Value,
                    REGSAM View = 0);
+// A string value; empty when it is not there.
+std::wstring ReadRegString(HKEY Root, const std::wstring& Path, const std::wstring& Name,
+                           REGSAM View = 0);
 void DeleteRegTree(HKEY Root, const std::wstring& Path, REGSAM View = 0);
 
 // Registers the tests' in-process configuration component (helper env_config.dll) under its

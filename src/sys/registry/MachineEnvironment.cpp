@@ -66,7 +66,7 @@ void AddValues(TVariables& Variables, HKEY Root, const std::wstring& Path, REGSA
     }
 }
 
-TVariables MachineVariables() {
+TVariables MachineVariables(REGSAM View) {
     TVariables variables;
     wchar_t windows[MAX_PATH] = {};
     if (UINT n = GetSystemWindowsDirectoryW(windows, MAX_PATH); n > 0 && n < MAX_PATH) {
@@ -76,13 +76,20 @@ TVariables MachineVariables() {
         variables[L"SystemRoot"] = variables[L"windir"] = root;
         variables[L"SystemDrive"] = root.substr(0, 2);
     }
-    // The service manager is a 64-bit program on 64-bit Windows: its program folders.
+    // The folders are read from the 64-bit key, which names both kinds. A 32-bit program's
+    // "ProgramFiles" is the "(x86)" folder where there is one (the first value found wins).
+    TNames folders;
+    if (View & KEY_WOW64_32KEY)
+        folders = {{L"ProgramFilesDir (x86)", L"ProgramFiles"},
+                   {L"CommonFilesDir (x86)", L"CommonProgramFiles"},
+                   {L"ProgramFilesDir", L"ProgramW6432"},
+                   {L"CommonFilesDir", L"CommonProgramW6432"}};
+    folders.insert(folders.end(), {{L"ProgramFilesDir", L"ProgramFiles"},
+                                   {L"ProgramFilesDir (x86)", L"ProgramFiles(x86)"},
+                                   {L"CommonFilesDir", L"CommonProgramFiles"},
+                                   {L"CommonFilesDir (x86)", L"CommonProgramFiles(x86)"}});
     AddValues(variables, HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-              KEY_WOW64_64KEY,
-              {{L"ProgramFilesDir", L"ProgramFiles"},
-               {L"ProgramFilesDir (x86)", L"ProgramFiles(x86)"},
-               {L"CommonFilesDir", L"CommonProgramFiles"},
-               {L"CommonFilesDir (x86)", L"CommonProgramFiles(x86)"}});
+              KEY_WOW64_64KEY, folders);
     AddValues(variables, HKEY_LOCAL_MACHINE,
               L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", KEY_WOW64_64KEY,
               {{L"ProgramData", L"ProgramData"}, {L"ProgramData", L"ALLUSERSPROFILE"}});
@@ -99,10 +106,10 @@ TVariables MachineVariables() {
 
 } // namespace
 
-std::wstring Expand(const std::wstring& Text) {
+std::wstring Expand(const std::wstring& Text, REGSAM View) {
     if (Text.find(L'%') == std::wstring::npos)
         return Text;
-    return Substituted(Text, MachineVariables());
+    return Substituted(Text, MachineVariables(View));
 }
 
 } // namespace MachineEnvironment

@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 // The machine's own variables, as the service manager expands a service's image path: the
@@ -8,7 +10,9 @@
 namespace MachineEnvironment {
 
 // Text with each %NAME% of a machine variable replaced by its value (the name in any letter
-// case); any other %...% stays as it is.
-std::wstring Expand(const std::wstring& Text);
+// case); any other %...% stays as it is. View says whose folders: KEY_WOW64_64KEY those a
+// 64-bit program sees (the service manager's), KEY_WOW64_32KEY those a 32-bit program sees,
+// where "ProgramFiles" and "CommonProgramFiles" name the "(x86)" folders of a 64-bit system.
+std::wstring Expand(const std::wstring& Text, REGSAM View);
 
 } // namespace MachineEnvironment

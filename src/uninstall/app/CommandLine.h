@@ -18,6 +18,9 @@ struct TCommandLine {
     std::wstring LogPath;
     // "report:<path>" or "report <path>": the report file of the run, written at its end.
     std::wstring ReportPath;
+    // A switch that wants a value and has none ("/log" last, "/log /quiet", "/report:"): the
+    // sentence that says so. The program then runs nothing.
+    std::wstring Error;
     // Every argument after the program's name, as given.
     std::vector<std::wstring> Arguments;
 };

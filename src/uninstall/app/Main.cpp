@@ -48,6 +48,17 @@ int OutputFileFailed(const TCommandLine& Options, TRunReport& Report, const wcha
     return ExitFailed;
 }
 
+// A switch that wants a path came without one: nothing runs, and standard error says which.
+int SwitchFailed(const TCommandLine& Options) {
+    const std::wstring text = Options.Error + L" Nothing was removed.";
+    StdOut::WriteErrorLine(text);
+    GetLogger().DbMon().SetActive(true);
+    GetLogger().Write(TSenderText{L"Main"}, text, ttError);
+    if (!Options.Quiet)
+        ShowApplicationError(nullptr, text);
+    return ExitFailed;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
@@ -61,6 +72,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     } catch (const std::exception& e) {
         return Failed(options.Quiet, report, e);
     }
+    if (!options.Error.empty())
+        return SwitchFailed(options);
     TComInit com;
     try {
         TSingleInstance single(UninstallerMutexName);

@@ -92,7 +92,9 @@ bool ServersLeft(const std::wstring& Top, const std::wstring& MaskText, bool Rec
 // preview, reports it.
 class TComObjectStep {
 public:
-    explicit TComObjectStep(TUninstallEngine& Engine) : FEngine(Engine) {}
+    // The system folder is read first, whatever the form: a system that cannot say ends the run.
+    explicit TComObjectStep(TUninstallEngine& Engine)
+        : FEngine(Engine), FSystem(TSystemPath::GetSystemPath()) {}
 
     void UnregisterProgID(const std::wstring& ProgID);
     void RegasmUnregister(const std::wstring& File);
@@ -109,7 +111,10 @@ private:
         GetLogger().Write(&FEngine, Fmt, Args, ttInformation);
     }
 
+    bool CopyInSystemFolder(const std::wstring& File);
+
     TUninstallEngine& FEngine;
+    const std::wstring FSystem;
     // The files below the walked folder that the machine's classes name as their servers.
     std::vector<FileSystem::TIdentity> FServers;
     std::unique_ptr<TMask> FMask;
@@ -196,8 +201,25 @@ std::wstring TComObjectStep::NotARegisteredServer(const std::wstring& File) cons
     return L"";
 }
 
+// A server of which the system folder holds a file of the same name stays registered: the
+// registration may be the system copy's.
+bool TComObjectStep::CopyInSystemFolder(const std::wstring& File) {
+    const size_t slash = File.rfind(L'\\');
+    const std::wstring folder = File.substr(0, slash + 1), name = File.substr(slash + 1);
+    if (SameTextAscii(folder, FSystem) || !FileExists(FSystem + name))
+        return false;
+    Trace(L"File \"%s\" exists in %s", {name, FSystem});
+    Trace(L"  ==> not unregistred", {});
+    if (FEngine.Preview())
+        FEngine.ReportFmt(L"COM server \"%s\" would not be unregistered (\"%s\" exists in %s)",
+                          {File, name, FSystem});
+    return true;
+}
+
 void TComObjectStep::UnregisterDll(const std::wstring& File) {
     Trace(L"Trying to unregister file \"%s\"...", {File});
+    if (CopyInSystemFolder(File))
+        return;
     if (std::wstring reason = NotARegisteredServer(File); !reason.empty()) {
         const std::wstring line = L"COM server \"%s\" is not unregistered (%s)";
         if (FEngine.Preview())

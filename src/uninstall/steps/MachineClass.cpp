@@ -42,14 +42,16 @@ bool Below(const std::wstring& Path, const std::wstring& Folder) {
 
 // The server's file as the registry writes it: the default value of the class's
 // InprocServer32 or LocalServer32 (or of the first of Kinds), expanded with the machine's
-// variables, its quotes and arguments left off.
+// variables as the 32-bit programs that read these classes see them, its quotes and arguments
+// left off.
 std::wstring ServerText(HKEY Class, std::initializer_list<const wchar_t*> Kinds = {
                                         L"InprocServer32", L"LocalServer32"}) {
     for (const wchar_t* kind : Kinds) {
         TRegKey server = Registry::OpenRead(Class, kind);
         if (!server)
             continue;
-        std::wstring file = MachineEnvironment::Expand(Registry::ReadString(server.Get(), L""));
+        std::wstring file = MachineEnvironment::Expand(Registry::ReadString(server.Get(), L""),
+                                                      KEY_WOW64_32KEY);
         if (!file.empty() && file[0] == L'"')
             file = file.substr(1, file.find(L'"', 1) - 1);
         else if (kind[0] == L'L')

@@ -47,7 +47,7 @@ bool StartsWithText(const std::wstring& Text, const std::wstring& Start) {
 // The forms the service manager accepts: "\SystemRoot\..." and the NT prefix "\??\".
 std::wstring MappedPath(const std::wstring& Path) {
     if (StartsWithText(Path, L"\\systemroot\\"))
-        return MachineEnvironment::Expand(L"%SystemRoot%") + Path.substr(11);
+        return MachineEnvironment::Expand(L"%SystemRoot%", KEY_WOW64_64KEY) + Path.substr(11);
     if (Path.rfind(L"\\??\\", 0) == 0)
         return Path.substr(4);
     return Path;
@@ -64,7 +64,7 @@ bool IsAbsoluteProgram(const std::wstring& Path) {
 // when it starts with a quote, else the text up to and including the first ".exe" that names
 // an existing program. Never cut at a blank, never searched: anything else raises.
 std::wstring ServiceProgram(const std::wstring& ImagePath) {
-    const std::wstring path = MachineEnvironment::Expand(ImagePath);
+    const std::wstring path = MachineEnvironment::Expand(ImagePath, KEY_WOW64_64KEY);
     if (!path.empty() && path[0] == L'"') {
         const size_t end = path.find(L'"', 1);
         std::wstring program =

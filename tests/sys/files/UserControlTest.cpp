@@ -3,6 +3,7 @@
 #include "core/Handle.h"
 #include "core/Text.h"
 #include "support/TestSupport.h"
+#include "sys/files/AdminOnlyFolder.h"
 #include "sys/files/UserControl.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,28 @@ TEST(UserControl, AFolderAboveThatOthersCanChangeCounts) {
         << "the link fixture is missing";
     EXPECT_EQ(FileSystem::UserControlReason(link + L"\\sub\\keep.txt"),
               L"\"" + link + L"\" is a link");
+}
+
+// The folder for entries moved out of users' reach: in the volume's root, out of their reach
+// itself, and under a name nobody can make first by guessing it (no process id, no tick count):
+// each folder gets a name of its own.
+TEST(UserControl, TheAdministratorsFolderHasANameNobodyCanGuess) {
+    test::TTempFolder root;
+    const std::wstring first = FileSystem::NewAdminOnlyFolder(root.Path());
+    const std::wstring second = FileSystem::NewAdminOnlyFolder(root.Path());
+    ASSERT_FALSE(first.empty());
+    ASSERT_FALSE(second.empty());
+    EXPECT_NE(first, second);
+    for (const auto& folder : {first, second}) {
+        SCOPED_TRACE(WideToUtf8(folder));
+        EXPECT_EQ(folder.rfind(L"C:\\Uninstall.Pending.", 0), 0u);
+        const std::wstring name = folder.substr(folder.rfind(L'.') + 1);
+        // Not the process id and a tick count: 128 random bits.
+        EXPECT_EQ(name.size(), 32u);
+        EXPECT_EQ(name.find_first_not_of(L"0123456789abcdef"), std::wstring::npos);
+        EXPECT_EQ(FileSystem::UserControlReason(folder), L"");
+        EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
+    }
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #include "sys/registry/RegistryKeys.h"
+#include "sys/registry/MachineEnvironment.h"
 
 #include "core/Exception.h"
 #include "core/SystemError.h"
 #include "core/Text.h"
+#include "support/EnvSupport.h"
 #include "support/RegistrySupport.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +89,37 @@ TEST_F(RegistryKeys, KeysOpenBelowTheirRootAndListTheirSubkeys) {
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), L"Open it (" + SystemErrorText(ERROR_FILE_NOT_FOUND) + L")");
     }
+}
+
+} // namespace
+
+namespace {
+
+// The program folders as the machine's 64-bit key names them.
+std::wstring MachineFolder(const wchar_t* Value) {
+    return test::ReadRegString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                               Value, KEY_WOW64_64KEY);
+}
+
+// A 64-bit program (the service manager) and a 32-bit one (a COM client of the 32-bit classes)
+// see other program folders behind the same variable; the user's environment is neither's.
+TEST(MachineEnvironment, EachViewGetsItsOwnProgramFolders) {
+    const std::wstring native = MachineFolder(L"ProgramFilesDir");
+    const std::wstring x86 = MachineFolder(L"ProgramFilesDir (x86)");
+    const std::wstring commonNative = MachineFolder(L"CommonFilesDir");
+    const std::wstring commonX86 = MachineFolder(L"CommonFilesDir (x86)");
+    ASSERT_FALSE(x86.empty()) << "the tests' prefix is a 64-bit one";
+    ASSERT_NE(native, x86);
+    wchar_t own[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"ProgramFiles", own, MAX_PATH);
+    SetEnvironmentVariableW(L"ProgramFiles", L"C:\\Users\\Public\\Planted");
+    const std::wstring text = L"%ProgramFiles%|%programfiles(x86)%|%CommonProgramFiles%|"
+                              L"%ProgramW6432%|%Unknown%";
+    EXPECT_EQ(MachineEnvironment::Expand(text, KEY_WOW64_64KEY),
+              native + L"|" + x86 + L"|" + commonNative + L"|%ProgramW6432%|%Unknown%");
+    EXPECT_EQ(MachineEnvironment::Expand(text, KEY_WOW64_32KEY),
+              x86 + L"|" + x86 + L"|" + commonX86 + L"|" + native + L"|%Unknown%");
+    SetEnvironmentVariableW(L"ProgramFiles", own);
 }
 
 } // namespace

@@ -58,20 +58,41 @@ TEST(SilentMode, SwitchesAreReadInAnyCaseAfterDashOrSlash) {
     }
 }
 
-// "/log" takes its path after a colon or as the next word, as typed, and turns the trace on.
-TEST(SilentMode, TheLogSwitchTakesItsPathAfterAColonOrAsTheNextWord) {
-    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-        {L"uninstall.exe /log:C:\\Logs\\run.log", L"C:\\Logs\\run.log"},
-        {L"uninstall.exe -LOG:\"C:\\My Logs\\run.log\" /quiet", L"C:\\My Logs\\run.log"},
-        {L"uninstall.exe /quiet /log \"logs\\run.log\"", L"logs\\run.log"},
-        {L"uninstall.exe /log", L""},
-        {L"uninstall.exe /log:", L""},
-        {L"uninstall.exe /logfile:x.log /log-x", L""},
+// "/log" and "/report" take their path after a colon or as the next word, as typed; "/log"
+// turns the trace on. A switch is never a path: one that has none is an error of its own.
+TEST(SilentMode, TheLogAndReportSwitchesTakeAPathThatIsNoSwitch) {
+    struct TCase {
+        const wchar_t* CommandLine;
+        const wchar_t* Log;
+        const wchar_t* Report;
+        bool Quiet;
+        const wchar_t* Error;
     };
-    for (const auto& [commandLine, path] : cases) {
-        const TCommandLine line = ParseCommandLine(commandLine);
-        EXPECT_EQ(line.LogPath, path) << WideToUtf8(commandLine);
-        EXPECT_EQ(line.Trace, *path != 0) << WideToUtf8(commandLine);
+    const TCase cases[] = {
+        {L"uninstall.exe /log:C:\\Logs\\run.log", L"C:\\Logs\\run.log", L"", false, L""},
+        {L"uninstall.exe -LOG:\"C:\\My Logs\\run.log\" /quiet", L"C:\\My Logs\\run.log", L"", true,
+         L""},
+        {L"uninstall.exe /quiet /log \"logs\\run.log\" /report r.json", L"logs\\run.log", L"r.json",
+         true, L""},
+        {L"uninstall.exe /logfile:x.log /log-x", L"", L"", false, L""},
+        {L"uninstall.exe /log", L"", L"", false, L"The switch \"/log\" needs a path after it."},
+        {L"uninstall.exe /log /quiet", L"", L"", true,
+         L"The switch \"/log\" needs a path after it."},
+        {L"uninstall.exe /quiet /report -trace", L"", L"", true,
+         L"The switch \"/report\" needs a path after it."},
+        {L"uninstall.exe /log: /quiet", L"", L"", true,
+         L"The switch \"/log:\" needs a path after its colon."},
+        {L"uninstall.exe /report \"\" /quiet", L"", L"", true,
+         L"The switch \"/report\" needs a path after it."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.CommandLine));
+        const TCommandLine line = ParseCommandLine(c.CommandLine);
+        EXPECT_EQ(line.LogPath, c.Log);
+        EXPECT_EQ(line.ReportPath, c.Report);
+        EXPECT_EQ(line.Trace, *c.Log != 0);
+        EXPECT_EQ(line.Quiet, c.Quiet);
+        EXPECT_EQ(line.Error, c.Error);
     }
 }
 
@@ -395,6 +416,20 @@ TEST_F(SilentModeRun, TheLogGoesWhereTheSwitchSaysOrNothingRuns) {
     }
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(test::ReadTextFile(readOnly), "kept\r\n");
+
+    // A switch is never the log's path: "/log /quiet" is a log without a path, and a quiet run
+    // that removes nothing.
+    NewInstallation();
+    test::TRunningProcess noPath(program.Command(L"/log /quiet"));
+    TFinished finished = Watch(noPath);
+    EXPECT_EQ(finished.ExitCode, 1603u);
+    EXPECT_TRUE(finished.Windows.empty());
+    run = test::Run(program.Command(L"/quiet /log"), {}, 300000);
+    EXPECT_EQ(run.ExitCode, 1603u) << run.Output;
+    EXPECT_NE(run.Output.find("The switch \"/log\" needs a path after it. Nothing was removed."),
+              std::string::npos)
+        << run.Output;
+    EXPECT_TRUE(Exists(L"LP\\bin\\app.exe"));
 }
 
 // The window's run: exit code 1603 when it ended by an error, shown in the error box and

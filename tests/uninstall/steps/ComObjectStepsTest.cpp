@@ -5,6 +5,7 @@
 #include "sys/files/SystemPath.h"
 #include "uninstall/steps/StepFixture.h"
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 
@@ -206,24 +207,18 @@ TEST_F(ComStepTest, AServerThatCannotBeLoadedIsOnlyTraced) {
 
 // A library is loaded only when the machine names it, by this very path, as a class's server:
 // a library someone dropped into the suite's folder, or a renamed copy of a server registered
-// elsewhere, is never loaded, and the preview says so. A file of the same name in the system
-// folder does not matter.
+// elsewhere, is never loaded, and the preview says so.
 TEST_F(ComStepTest, OnlyTheServersTheMachineRegisteredThereAreLoaded) {
     const std::wstring planted = Server(L"top\\planted-crashmain.dll", false);
     const std::wstring elsewhere = Server(L"other\\real.dll");
     const std::wstring renamed = Make(L"top\\renamed.dll");
     ASSERT_TRUE(CopyFileW(elsewhere.c_str(), renamed.c_str(), FALSE));
-    const std::wstring name = test::UniqueName(L"nrvtest-") + L".dll";
-    const std::wstring system = TSystemPath::GetSystemPath();
-    ASSERT_TRUE(
-        CopyFileW(test::HelperPath(L"com_server.dll").c_str(), (system + name).c_str(), FALSE));
-    const std::wstring suites = Server(L"top\\" + name);
+    const std::wstring suites = Server(L"top\\suites.dll");
 
     Preview = true;
     RunComObject(Attr(L"Path", Root.Path() + L"top") + Attr(L"Mask", L"*.dll"));
     Preview = false;
     RunComObject(Attr(L"Path", Root.Path() + L"top") + Attr(L"Mask", L"*.dll"));
-    DeleteFileW((system + name).c_str());
 
     EXPECT_EQ(Unregistered(), std::vector<std::wstring>{suites});
     EXPECT_TRUE(View.Errors.empty());
@@ -236,6 +231,30 @@ TEST_F(ComStepTest, OnlyTheServersTheMachineRegisteredThereAreLoaded) {
         EXPECT_TRUE(Traced(L"TMainForm|Preview: " + line)) << WideToUtf8(file);
     }
     EXPECT_TRUE(Traced(L"TMainForm|Preview: COM server \"" + suites + L"\" would be unregistered"));
+}
+
+// A server of which the system folder holds a file of the same name stays registered, even the
+// suite's own: the registration may be the system copy's. Two trace lines say so, before
+// anything about the file itself is asked.
+TEST_F(ComStepTest, AServerNamedLikeAFileOfTheSystemFolderStaysRegistered) {
+    const std::wstring name = test::UniqueName(L"nrvtest-") + L".dll";
+    const std::wstring system = TSystemPath::GetSystemPath();
+    ASSERT_TRUE(
+        CopyFileW(test::HelperPath(L"com_server.dll").c_str(), (system + name).c_str(), FALSE));
+    const std::wstring suites = Server(L"top\\" + name);
+    const std::wstring other = Server(L"top\\other.dll");
+
+    RunComObject(Attr(L"Path", Root.Path() + L"top") + Attr(L"Mask", L"*.dll"));
+    DeleteFileW((system + name).c_str());
+
+    EXPECT_EQ(Unregistered(), std::vector<std::wstring>{other});
+    EXPECT_TRUE(View.Errors.empty());
+    const std::vector<std::wstring> expected = {
+        L"TMainForm|Trying to unregister file \"" + suites + L"\"...",
+        L"TMainForm|File \"" + name + L"\" exists in " + system,
+        L"TMainForm|  ==> not unregistred"};
+    auto at = std::search(Trace.Lines.begin(), Trace.Lines.end(), expected.begin(), expected.end());
+    EXPECT_NE(at, Trace.Lines.end()) << "the three lines in a row";
 }
 
 // The suite's registered server in a folder other users can change may be theirs by now: it
@@ -278,6 +297,32 @@ TEST_F(ComStepTest, AServerGetsItsOwnLibraryNotOnePlantedBesideTheProgram) {
     EXPECT_FALSE(aloneLoaded) << "the import came from the program's folder";
     EXPECT_TRUE(Traced(L"TMainForm|Load \"" + alone + L"\" failed (" +
                        SystemErrorText(ERROR_MOD_NOT_FOUND) + L")"));
+    EXPECT_TRUE(View.Errors.empty());
+}
+
+// The machine's 32-bit classes name their servers with the folders a 32-bit program sees: on a
+// 64-bit system "%ProgramFiles%" there is the "(x86)" folder, where the server is found.
+TEST_F(ComStepTest, A32BitClassPathNamesTheX86ProgramFolder) {
+    const std::wstring x86 =
+        test::ReadRegString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                            L"ProgramFilesDir (x86)", KEY_WOW64_64KEY);
+    ASSERT_FALSE(x86.empty());
+    const std::wstring name = test::UniqueName(L"NrvTest-");
+    const std::wstring folder = x86 + L"\\" + name;
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring server = folder + L"\\server.dll";
+    ASSERT_TRUE(CopyFileW(test::HelperPath(L"com_server.dll").c_str(), server.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(test::HelperPath(L"com_dep.dll").c_str(),
+                          (folder + L"\\com_dep.dll").c_str(), FALSE));
+    Classes.push_back(
+        std::make_unique<test::TTestKey>(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID"));
+    test::WriteRegString(HKEY_LOCAL_MACHINE, Classes.back()->Path() + L"\\InprocServer32", L"",
+                         L"%ProgramFiles%\\" + name + L"\\server.dll", 0, REG_EXPAND_SZ);
+
+    RunComObject(Attr(L"Path", folder) + Attr(L"Mask", L"*.dll"));
+    test::RemoveTree(folder);
+
+    EXPECT_EQ(Unregistered(), std::vector<std::wstring>{server});
     EXPECT_TRUE(View.Errors.empty());
 }
 
