@@ -3,6 +3,7 @@
 #include "sys/files/UserControl.h"
 
 #include <aclapi.h>
+#include <sddl.h>
 
 namespace {
 
@@ -23,12 +24,19 @@ bool MadeByTrustedAccount(HANDLE Mutex) {
 } // namespace
 
 TSingleInstance::TSingleInstance(const std::wstring& Name) {
-    // The token's default access: an administrator's gives the administrators and the system
-    // alone the right to open it.
-    FMutex.Reset(CreateMutexW(nullptr, FALSE, Name.c_str()));
+    // Full access for the administrators and the system, whichever of them made it: an
+    // administrator's run must be able to open the mutex of a run a deployment tool started as
+    // the system, and the other way round, to learn that one runs. The owner is the token's.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    CheckBool(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                  L"D:P(A;;GA;;;BA)(A;;GA;;;SY)", SDDL_REVISION_1, &descriptor, nullptr),
+              L"CreateMutex failed");
+    TLocalMemory owned(descriptor);
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    FMutex.Reset(CreateMutexW(&security, FALSE, Name.c_str()));
     const DWORD error = GetLastError();
-    // An object of the name that this administrator may not open, or that another account
-    // made, is no uninstaller's: it holds the name, but runs nothing.
+    // An object of the name that an administrator may not open is none of ours: it holds the
+    // name, but runs nothing.
     if (!FMutex && error == ERROR_ACCESS_DENIED) {
         FFirst = true;
         FTaken = true;
@@ -38,6 +46,7 @@ TSingleInstance::TSingleInstance(const std::wstring& Name) {
     if (error != ERROR_ALREADY_EXISTS) {
         FFirst = true;
     } else if (!MadeByTrustedAccount(FMutex.Get())) {
+        // Its owner decides: another account's object is a squatter's, passed over.
         FFirst = true;
         FTaken = true;
     }
