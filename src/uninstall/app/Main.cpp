@@ -78,10 +78,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     try {
         TSingleInstance single(UninstallerMutexName);
         // A second instance leaves the trace file to the first, which holds it open: its own
-        // lines go to the debug monitor only.
+        // lines go to the debug monitor only. Nor does it replace the report of the run under
+        // way, where both name the same file.
+        if (!single.First()) {
+            SetUpTrace(false, options.Quiet, L"");
+            if (!report.UnderWay() && report.Prepare(false).empty()) {
+                report.SetRunError(L"Another uninstaller is running; this one did nothing.");
+                report.Write(nullptr, ExitAlreadyRunning);
+            }
+            return ReportAlreadyRunning(options.Quiet);
+        }
         const std::wstring reportFailure = report.Prepare();
-        const std::wstring logFailure =
-            SetUpTrace(options.Trace && single.First(), options.Quiet, options.LogPath);
+        const std::wstring logFailure = SetUpTrace(options.Trace, options.Quiet, options.LogPath);
         if (!logFailure.empty())
             return OutputFileFailed(options, report, L"log file", options.LogPath, logFailure);
         if (!reportFailure.empty())
@@ -92,11 +100,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
                               L"Another account holds the name of the uninstaller's mutex; it "
                               L"is passed over.",
                               ttWarning);
-        if (!single.First()) {
-            report.SetRunError(L"Another uninstaller is running; this one did nothing.");
-            report.Write(nullptr, ExitAlreadyRunning);
-            return ReportAlreadyRunning(options.Quiet);
-        }
         if (options.Quiet)
             return RunSilently(options, report);
         TMainForm form(instance, options.Preview, &report);

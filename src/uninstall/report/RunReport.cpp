@@ -18,6 +18,9 @@ using nlohmann::ordered_json;
 
 namespace {
 
+// Enough of a report to read its state; a longer file is read no further.
+constexpr size_t MaxReportRead = 1 << 20;
+
 // The time now in UTC, as ISO 8601: "2026-12-11T03:05:09Z".
 std::wstring UtcNow() {
     SYSTEMTIME now{};
@@ -118,18 +121,24 @@ TRunReport::TRunReport(std::wstring Path, std::vector<std::wstring> Switches, bo
     : FTyped(std::move(Path)), FSwitches(std::move(Switches)), FPreview(Preview),
       FStarted(UtcNow()) {}
 
-std::wstring TRunReport::Prepare() {
+std::wstring TRunReport::Prepare(bool Announce) {
     if (!Wanted())
         return {};
     try {
         FPath = PreparedOutputFile(FTyped);
-        // A trial file where the report will be made: a folder that takes no new file fails
-        // now, before anything is removed, not after the run.
-        const std::wstring trial = TemporaryName(FPath);
-        TKernelHandle file(CreateFileW(trial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-        if (!file)
-            RaiseSystemError(L"no file can be made in its folder", GetLastError());
+        // The report of a run under way, replacing an earlier run's at once: a run that never
+        // ends (a crash, a kill, a power cut) leaves a report that says so, not the last one's.
+        // A folder that takes no new file fails now, before anything is removed.
+        if (Announce) {
+            WriteWholeFile(FPath, TemporaryName(FPath), Text(nullptr, std::nullopt));
+        } else {
+            const std::wstring trial = TemporaryName(FPath);
+            TKernelHandle file(CreateFileW(trial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
+                                           nullptr));
+            if (!file)
+                RaiseSystemError(L"no file can be made in its folder", GetLastError());
+        }
     } catch (const std::exception& e) {
         FPath.clear();
         return ExceptionMessage(e);
@@ -137,35 +146,58 @@ std::wstring TRunReport::Prepare() {
     return {};
 }
 
+bool TRunReport::UnderWay() const {
+    if (!Wanted())
+        return false;
+    std::string text;
+    {
+        TFileHandle file(CreateFileW(FTyped.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            return false;
+        char buffer[4096];
+        DWORD read = 0;
+        while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0 &&
+               text.size() < MaxReportRead)
+            text.append(buffer, read);
+    }
+    const ordered_json report = ordered_json::parse(text, nullptr, false);
+    return report.is_object() && report.value("state", "") == "running";
+}
+
+std::string TRunReport::Text(const TRunRecords* Records, std::optional<int> ExitCode) const {
+    ordered_json report;
+    report["program"] = Utf8(ProcessInfo::ApplicationId());
+    std::wstring version;
+    try {
+        version = GetModuleVersion(ProcessInfo::ExePath(), L"FileVersion");
+    } catch (const std::exception&) {
+        // A build without a version resource says so by an empty version.
+    }
+    report["version"] = Utf8(version);
+    report["switches"] = TextList(FSwitches);
+    report["preview"] = FPreview;
+    report["state"] = ExitCode ? "ended" : "running";
+    report["started"] = Utf8(FStarted);
+    report["ended"] = ExitCode ? ordered_json(Utf8(UtcNow())) : ordered_json(nullptr);
+    report["exitCode"] = ExitCode ? ordered_json(*ExitCode) : ordered_json(nullptr);
+    if (!FRunError.empty())
+        report["error"] = Utf8(FRunError);
+    ordered_json items = ordered_json::array();
+    if (Records)
+        for (const auto& item : Records->Items())
+            items.push_back(ItemJson(item, FPreview));
+    report["items"] = items;
+    report["groups"] = Records ? GroupsJson(*Records) : ordered_json::array();
+    return report.dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
+}
+
 std::wstring TRunReport::Write(const TRunRecords* Records, int ExitCode) const {
     if (FPath.empty())
         return Wanted() ? L"the path was not prepared" : L"";
     try {
-        ordered_json report;
-        report["program"] = Utf8(ProcessInfo::ApplicationId());
-        std::wstring version;
-        try {
-            version = GetModuleVersion(ProcessInfo::ExePath(), L"FileVersion");
-        } catch (const std::exception&) {
-            // A build without a version resource says so by an empty version.
-        }
-        report["version"] = Utf8(version);
-        report["switches"] = TextList(FSwitches);
-        report["preview"] = FPreview;
-        report["started"] = Utf8(FStarted);
-        report["ended"] = Utf8(UtcNow());
-        report["exitCode"] = ExitCode;
-        if (!FRunError.empty())
-            report["error"] = Utf8(FRunError);
-        ordered_json items = ordered_json::array();
-        if (Records)
-            for (const auto& item : Records->Items())
-                items.push_back(ItemJson(item, FPreview));
-        report["items"] = items;
-        report["groups"] = Records ? GroupsJson(*Records) : ordered_json::array();
-        const std::string text =
-            report.dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
-        WriteWholeFile(FPath, TemporaryName(FPath), text);
+        WriteWholeFile(FPath, TemporaryName(FPath), Text(Records, ExitCode));
         GetLogger().Write(TSenderText{L"Main"}, L"Report written to \"%s\"", {FPath},
                           ttInformation);
     } catch (const std::exception& e) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,13 @@ public:
     bool Wanted() const { return !FTyped.empty(); }
     const std::wstring& Typed() const { return FTyped; }
 
-    // Before the run: the file's folder is made and a file can be made in it. Empty when so,
-    // else why not.
-    std::wstring Prepare();
+    // Before the run: the file's folder is made and, when Announce, the report of a run under
+    // way ("state": "running", no end, no exit code) replaces what was at the path; otherwise a
+    // file is only tried there. Empty when so, else why not.
+    std::wstring Prepare(bool Announce = true);
+    // The file at the path is the report of a run under way (another instance's): a run that
+    // steps aside leaves it alone.
+    bool UnderWay() const;
     // The error that ended the run, or kept it from starting.
     void SetRunError(const std::wstring& Error) { FRunError = Error; }
     // Writes the report as the run stands now; Records may be none (the run never began).
@@ -27,6 +32,9 @@ public:
     std::wstring Write(const TRunRecords* Records, int ExitCode) const;
 
 private:
+    // The document: a run under way when there is no exit code yet.
+    std::string Text(const TRunRecords* Records, std::optional<int> ExitCode) const;
+
     std::wstring FTyped;
     std::wstring FPath; // full, once prepared
     std::vector<std::wstring> FSwitches;

@@ -78,7 +78,7 @@ TEST(SilentMode, TheLogAndReportSwitchesTakeAPathThatIsNoSwitch) {
         {L"uninstall.exe /log", L"", L"", false, L"The switch \"/log\" needs a path after it."},
         {L"uninstall.exe /log /quiet", L"", L"", true,
          L"The switch \"/log\" needs a path after it."},
-        {L"uninstall.exe /quiet /report -trace", L"", L"", true,
+        {L"uninstall.exe /report -quiet", L"", L"", true,
          L"The switch \"/report\" needs a path after it."},
         {L"uninstall.exe /log: /quiet", L"", L"", true,
          L"The switch \"/log:\" needs a path after its colon."},
@@ -338,6 +338,38 @@ TEST_F(SilentModeRun, ASecondInstanceRefusesWhileTheFirstRuns) {
     test::TRunningProcess next(program.Command(L"/S"));
     EXPECT_EQ(Watch(next).ExitCode, 0u);
     EXPECT_FALSE(Exists(L"LP\\bin\\app.exe"));
+}
+
+// The report says a run is under way from its start, replacing the last run's at once, so a
+// run that is killed leaves a report without an end. A second instance steps aside with 1618
+// and leaves that report alone; with a report of its own it says there why it did nothing.
+TEST_F(SilentModeRun, TheReportSaysARunIsUnderWayAndASecondInstanceLeavesIt) {
+    TInstalledProgram program(L"e2e_silent.exe");
+    const std::wstring reportFile = program.Folder.Path() + L"report.json";
+    test::WriteTextFile(reportFile, "{\"state\": \"ended\", \"exitCode\": 0}");
+    test::TRunningProcess first(program.Command(L"/report \"" + reportFile + L"\""));
+    Driver(L"wait");
+    const json running = ReadReport(reportFile, "under-way");
+    EXPECT_EQ(running["state"], "running") << running.dump(2);
+    EXPECT_TRUE(running["ended"].is_null());
+    EXPECT_TRUE(running["exitCode"].is_null());
+
+    test::TRunningProcess second(program.Command(L"/quiet /report \"" + reportFile + L"\""));
+    EXPECT_EQ(Watch(second).ExitCode, 1618u);
+    EXPECT_EQ(json::parse(test::ReadTextFile(reportFile), nullptr, false), running)
+        << "left as it was";
+    const std::wstring ownReport = program.Folder.Path() + L"second.json";
+    test::TRunningProcess third(program.Command(L"/quiet /report \"" + ownReport + L"\""));
+    EXPECT_EQ(Watch(third).ExitCode, 1618u);
+    const json stepped = ReadReport(ownReport, "second-instance");
+    EXPECT_EQ(stepped["state"], "ended");
+    EXPECT_EQ(stepped["exitCode"], 1618);
+
+    // Killed halfway: the report still says the run is under way, not how the last one ended.
+    TerminateProcess(first.Handle(), 1);
+    WaitForSingleObject(first.Handle(), 30000);
+    EXPECT_EQ(ReadReport(reportFile, "killed")["state"], "running");
+    EXPECT_TRUE(Exists(L"LP\\bin\\app.exe"));
 }
 
 // Whoever holds the suite's mutex, another uninstaller among them, a quiet run steps aside and
