@@ -188,4 +188,18 @@ std::wstring UserControlReason(const std::wstring& Path) {
     return {};
 }
 
+std::wstring OutputFileReason(const std::wstring& Path) {
+    const std::wstring path = ResolvedSpelling(Path);
+    const std::wstring folder = Parent(path);
+    if (folder.empty())
+        return Format(L"\"%s\" names no file in a folder", {Path});
+    if (std::wstring reason = UserControlReason(folder); !reason.empty())
+        return reason;
+    // The name itself, when anything is there (a link whose target is gone too).
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        IsMissing(GetLastError()))
+        return {};
+    return UserControlReason(path);
+}
+
 } // namespace FileSystem

@@ -18,6 +18,13 @@ namespace FileSystem {
 // no other user can change it.
 std::wstring UserControlReason(const std::wstring& Path);
 
+// Why a file this program is about to write at Path (a log, a report) could end up where
+// another user wants it: its folder, or whoever may create the folder's missing parts, is
+// within their reach (UserControlReason), or the entry at the name is a link or theirs. A
+// folder that only lets users add entries, as ProgramData's do, does not count once it exists.
+// Empty when only the trusted accounts decide where the file goes.
+std::wstring OutputFileReason(const std::wstring& Path);
+
 // The accounts whose rights are no other user's: the administrators, the system, the installer
 // service, the account this program runs as and the owner its token gives what it makes.
 bool IsTrustedAccount(PSID Sid);

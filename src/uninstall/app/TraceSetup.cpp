@@ -2,6 +2,7 @@
 #include "core/Exception.h"
 #include "logging/Logger.h"
 #include "logging/support/ProcessInfo.h"
+#include "sys/files/UserControl.h"
 #include "uninstall/report/OutputFile.h"
 
 #include <windows.h>
@@ -20,6 +21,19 @@ std::wstring SetUpTrace(bool TextFile, bool Quiet, const std::wstring& LogPath) 
     logger.DbMon().SetActive(true);
     logger.TextFile().SetActive(TextFile);
     logger.TextFile().SetOutputDir(ExeFolder());
+    // Beside the program may be a downloads folder, another user's: a link planted there under
+    // the trace file's name would have the administrator's lines written into a system file.
+    if (TextFile && LogPath.empty()) {
+        const std::wstring file = logger.TextFile().BuildFileName(0);
+        if (std::wstring reason = FileSystem::OutputFileReason(file); !reason.empty()) {
+            logger.TextFile().SetActive(false);
+            logger.Write(TSenderText{L"Main"},
+                         L"The trace file \"%s\" is not written: other users can change where "
+                         L"it goes (%s).",
+                         {file, reason}, ttWarning);
+            TextFile = false;
+        }
+    }
     if (TextFile && !LogPath.empty()) {
         try {
             logger.TextFile().SetFixedFileName(PreparedOutputFile(LogPath));

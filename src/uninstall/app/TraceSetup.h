@@ -5,6 +5,8 @@
 // (LogPath, when given, else a file beside the executable); then writes the first entry,
 // "Trace system initialized.". A file beside the executable that cannot be written is
 // switched off and the run goes on; the warning is a message box, or a trace line when Quiet.
+// One whose place other users can change (a link at its name, a folder of theirs) is not
+// written at all, with a warning on the debug monitor.
 // A LogPath the administrator asked for is made with its folders; when it cannot be written,
 // the returned text says why and the run must not begin. Empty when all is well.
 std::wstring SetUpTrace(bool TextFile, bool Quiet, const std::wstring& LogPath = L"");

@@ -1,6 +1,7 @@
 #include "uninstall/report/OutputFile.h"
 #include "core/Exception.h"
 #include "core/SystemError.h"
+#include "sys/files/UserControl.h"
 
 #include <windows.h>
 
@@ -16,6 +17,9 @@ std::wstring PreparedOutputFile(const std::wstring& Typed) {
     const size_t slash = full.find_last_of(L'\\');
     if (slash == std::wstring::npos || slash + 1 == full.size())
         throw Exception(L"the path names no file");
+    // Written as administrator: never where another user decides what the path names.
+    if (std::wstring reason = FileSystem::OutputFileReason(full); !reason.empty())
+        throw Exception(L"other users can change where it goes: " + reason);
     // An administrator may be let write a read-only file; its owner meant it to stay as it is.
     const DWORD attributes = GetFileAttributesW(full.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -29,6 +33,8 @@ std::wstring PreparedOutputFile(const std::wstring& Typed) {
         if (result != ERROR_SUCCESS && result != ERROR_ALREADY_EXISTS)
             RaiseSystemError(L"the folder \"" + folder + L"\" cannot be made",
                              static_cast<DWORD>(result));
+        if (std::wstring reason = FileSystem::OutputFileReason(full); !reason.empty())
+            throw Exception(L"other users can change where it goes: " + reason);
     }
     return full;
 }

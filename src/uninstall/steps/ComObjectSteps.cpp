@@ -309,6 +309,12 @@ void TComObjectStep::RegasmUnregister(const std::wstring& File) {
         Trace(L"File \"%s\" not found => no regasm /u", {path});
         return;
     }
+    // The tool runs the assembly's own unregistration code as administrator: an assembly
+    // other users can change may be theirs by now.
+    if (std::wstring reason = FileSystem::UserControlReason(path); !reason.empty()) {
+        FEngine.DoErrorFmt(L"Assembly \"%s\" is not unregistered (%s)", {path, reason});
+        return;
+    }
     const std::wstring command =
         ProgramForCommand(RegasmTool()) + L" " + Quoted(path) + L" /unregister /silent";
     if (FEngine.Preview()) {

@@ -5,6 +5,7 @@
 #include "logging/Logger.h"
 #include "sys/files/FileSystem.h"
 #include "sys/files/SystemPath.h"
+#include "sys/files/UserControl.h"
 #include "sys/processes/Computer.h"
 #include "sys/processes/LaunchAndWait.h"
 #include "sys/registry/MachineEnvironment.h"
@@ -83,9 +84,13 @@ std::wstring ServiceProgram(const std::wstring& ImagePath) {
         Format(L"The image path \"%s\" names no existing program by its full path", {ImagePath}));
 }
 
-// The program is quoted only where it must be: a path with a blank.
+// The program is quoted only where it must be: a path with a blank. A program other users can
+// change (or could have replaced) would run their code as administrator: it is not started.
 TRemovalCommand RemovalCommand(const std::wstring& ImagePath, const std::wstring& Param) {
     std::wstring program = ServiceProgram(ImagePath);
+    if (std::wstring reason = FileSystem::UserControlReason(program); !reason.empty())
+        throw Exception(Format(L"The service's program \"%s\" is not started (%s)",
+                               {program, reason}));
     const std::wstring shown =
         program.find(L' ') == std::wstring::npos ? program : L"\"" + program + L"\"";
     return {program, shown + L" " + Param};

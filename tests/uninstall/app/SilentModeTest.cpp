@@ -464,6 +464,58 @@ TEST_F(SilentModeRun, TheLogGoesWhereTheSwitchSaysOrNothingRuns) {
     EXPECT_TRUE(Exists(L"LP\\bin\\app.exe"));
 }
 
+// The log, the report and the trace beside the program are written as administrator: never
+// where another user decides what the path names. A log or report whose path runs through a
+// link (the link fixture of the test run: C:\\output-link-fixture\\Deploy, a folder link) or a
+// folder users can change ends the run with 1603 before anything is removed; the trace beside
+// a program in such a folder is not written, with a warning on the debug monitor, and the run
+// goes on.
+TEST_F(SilentModeRun, NoOutputFileGoesWhereOtherUsersDecide) {
+    TInstalledProgram program(L"e2e_silent.exe");
+    const std::wstring fixture = L"C:\\output-link-fixture\\";
+    ASSERT_NE(GetFileAttributesW((fixture + L"Deploy").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the link fixture is missing";
+    test::TTempFolder open;
+    test::LetEveryoneChange(open.Path());
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"/log:", fixture + L"Deploy\\Logs\\run.log"},
+        {L"/report:", fixture + L"Deploy\\run.json"},
+        {L"/log:", open.Path() + L"run.log"},
+        {L"/report:", open.Path() + L"run.json"},
+    };
+    for (const auto& [option, path] : cases) {
+        SCOPED_TRACE(WideToUtf8(option + path));
+        NewInstallation();
+        test::TRunResult run =
+            test::Run(program.Command(L"/quiet " + option + L"\"" + path + L"\""), {}, 300000);
+        EXPECT_EQ(run.ExitCode, 1603u) << run.Output;
+        EXPECT_NE(run.Output.find("cannot be written (other users can change where it goes: "),
+                  std::string::npos)
+            << run.Output;
+        EXPECT_TRUE(Exists(L"LP\\bin\\app.exe"));
+        EXPECT_FALSE(test::FileExists(path));
+    }
+    EXPECT_FALSE(test::FileExists(fixture + L"system\\Logs")) << "a folder made through the link";
+
+    // The program in a folder users can change: it runs, without its trace file there.
+    NewInstallation();
+    test::LetEveryoneChange(program.Folder.Path());
+    test::TDebugMonitor monitor;
+    ASSERT_TRUE(monitor.Ready());
+    test::TRunningProcess run(program.Command(L"/quiet /trace"));
+    const DWORD pid = GetProcessId(run.Handle());
+    EXPECT_EQ(Watch(run).ExitCode, 0u);
+    EXPECT_FALSE(Exists(L"LP\\bin\\app.exe"));
+    EXPECT_EQ(program.LogFile(), L"");
+    std::string said;
+    for (const auto& entry : monitor.Entries())
+        if (entry.ProcessId == pid)
+            said += entry.Text + "\n";
+    EXPECT_NE(said.find("is not written: other users can change where it goes ("),
+              std::string::npos)
+        << said;
+}
+
 // The window's run: exit code 1603 when it ended by an error, shown in the error box and
 // written in the report when the window closes.
 TEST_F(SilentModeRun, TheWindowEndsWith1603AfterARunThatFailed) {

@@ -516,6 +516,21 @@ TEST_F(RegasmStepTest, TheToolGetsTheAssemblyQuotedAndItsExitCodeIsTraced) {
     EXPECT_TRUE(View.Errors.empty());
 }
 
+// The tool runs the assembly's own unregistration code as administrator: an assembly in a
+// folder other users can change is not handed to it, and an error line says why.
+TEST_F(RegasmStepTest, AnAssemblyOtherUsersCanChangeIsNotHandedToTheTool) {
+    InstallTool(FirstTool);
+    const std::wstring assembly = Make(L"open\\a.dll");
+    test::LetEveryoneChange(Root.Path() + L"open");
+
+    RunRegasm(assembly);
+
+    EXPECT_TRUE(RecordLines(ToolRecord).empty()) << "the tool ran";
+    EXPECT_EQ(View.Errors, std::vector<std::wstring>{L"Assembly \"" + assembly +
+                                                     L"\" is not unregistered (\"" + Root.Path() +
+                                                     L"open\" lets S-1-1-0 change it)"});
+}
+
 TEST_F(RegasmStepTest, AnAssemblyThatIsNotThereIsNotHandedToTheTool) {
     InstallTool(FirstTool);
     RunRegasm(Root.Path() + L"missing.dll");

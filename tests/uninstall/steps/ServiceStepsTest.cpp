@@ -199,6 +199,24 @@ TEST_F(ServiceStepTest, AProgramThatIsGoneIsNotReplacedByAPlantedOne) {
     EXPECT_TRUE(vanished.KeyExists());
 }
 
+// A service's program in a folder other users can change may be theirs by now: it is not
+// started with the removal arguments, an error line says why, and the key stays with the rest
+// of the step undone.
+TEST_F(ServiceStepTest, AProgramOtherUsersCanChangeIsNotStarted) {
+    test::TTestService service;
+    const std::wstring folder = service.Exe().substr(0, service.Exe().rfind(L'\\'));
+    test::LetEveryoneChange(folder);
+
+    RunSteps(Services(ServiceStep(service.Name(), L"-remove")));
+
+    EXPECT_EQ(View.Errors, std::vector<std::wstring>{
+                               L"Uninstall Service failed (The service's program \"" +
+                               service.Exe() + L"\" is not started (\"" + folder +
+                               L"\" lets S-1-1-0 change it))"});
+    EXPECT_EQ(service.RemovalCommandLine(), L"") << "the program ran";
+    EXPECT_TRUE(service.KeyExists());
+}
+
 // An image path gives its program by its full path, expanded with the machine's variables
 // only: a relative path (taken from the current folder) and a variable of the user's
 // environment both name a program anyone may have planted, and neither runs. The forms the
