@@ -8,10 +8,11 @@ namespace ComServer {
 
 namespace {
 
-// The library's own folder and the system folder: never the program's folder (a downloads
-// folder), the current folder or the search path, where anyone may have put a library.
-constexpr DWORD SearchBesideAndSystem =
-    LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32;
+DWORD SearchFlags(TImportSearch Search) {
+    return Search == TImportSearch::BesideAndSystem
+               ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32
+               : LOAD_LIBRARY_SEARCH_SYSTEM32;
+}
 
 // Restores the process's error mode however the load ends.
 class TCriticalErrorsOff {
@@ -36,19 +37,20 @@ void RunGuarded(void (*Call)(void*), void* Context, const wchar_t* Where) {
 
 } // namespace
 
-TModuleHandle Load(const std::wstring& Path, DWORD& Error) {
+TModuleHandle Load(const std::wstring& Path, TImportSearch Search, DWORD& Error) {
     TCriticalErrorsOff quiet;
     struct TLoad {
         const wchar_t* Path;
+        DWORD Flags;
         HMODULE Module;
         DWORD Error;
-    } load{Path.c_str(), nullptr, ERROR_SUCCESS};
+    } load{Path.c_str(), SearchFlags(Search), nullptr, ERROR_SUCCESS};
     // A system without these search flags (Vista without its loader update) refuses the load:
     // better a server left registered than one whose imports are searched where users write.
     RunGuarded(
         [](void* Context) {
             auto* l = static_cast<TLoad*>(Context);
-            l->Module = LoadLibraryExW(l->Path, nullptr, SearchBesideAndSystem);
+            l->Module = LoadLibraryExW(l->Path, nullptr, l->Flags);
             l->Error = l->Module ? ERROR_SUCCESS : GetLastError();
         },
         &load, L"the library's start");

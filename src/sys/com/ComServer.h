@@ -7,11 +7,15 @@
 // An in-process COM server loaded to call its own unregistration.
 namespace ComServer {
 
-// Loads the library at Path (a full path) with the system's critical-error boxes off. Its own
-// imports are searched in its folder and the system folder only: a library planted beside the
-// uninstaller is never pulled in. Empty when it cannot be loaded; the system's code is then in
+// Where a server's own imports are searched: never the program's folder (a downloads folder),
+// the current folder or the search path. Its own folder only where no other user can add a
+// library there.
+enum class TImportSearch { BesideAndSystem, SystemOnly };
+
+// Loads the library at Path (a full path) with the system's critical-error boxes off, its own
+// imports searched as Search says. Empty when it cannot be loaded; the system's code is then in
 // Error.
-[[nodiscard]] TModuleHandle Load(const std::wstring& Path, DWORD& Error);
+[[nodiscard]] TModuleHandle Load(const std::wstring& Path, TImportSearch Search, DWORD& Error);
 
 // Calls the library's DllUnregisterServer; nothing when it has no such export.
 [[nodiscard]] std::optional<HRESULT> Unregister(HMODULE Module);

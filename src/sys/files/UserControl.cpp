@@ -202,4 +202,25 @@ std::wstring OutputFileReason(const std::wstring& Path) {
     return UserControlReason(path);
 }
 
+std::wstring AddingEntriesReason(const std::wstring& Folder) {
+    if (std::wstring reason = UserControlReason(Folder); !reason.empty())
+        return reason;
+    TFileHandle entry(CreateFileW(Folder.c_str(), READ_CONTROL,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                  nullptr));
+    if (!entry)
+        return Format(L"\"%s\" cannot be checked (%s)", {Folder, SystemErrorText(GetLastError())});
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD status =
+        GetSecurityInfo(entry.Get(), SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                        nullptr, nullptr, &descriptor);
+    if (status != ERROR_SUCCESS)
+        return Format(L"\"%s\" cannot be checked (%s)", {Folder, SystemErrorText(status)});
+    TLocalMemory owned(descriptor);
+    return DescriptorControlReason(Folder, descriptor, true, true);
+}
+
 } // namespace FileSystem

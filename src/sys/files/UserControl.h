@@ -25,6 +25,11 @@ std::wstring UserControlReason(const std::wstring& Path);
 // Empty when only the trusted accounts decide where the file goes.
 std::wstring OutputFileReason(const std::wstring& Path);
 
+// Why other users could add an entry to Folder (a library planted beside a server, say): it is
+// within their reach (UserControlReason), or its own access list lets them add files or
+// folders, as ProgramData's folders do. Empty when only the trusted accounts may.
+std::wstring AddingEntriesReason(const std::wstring& Folder);
+
 // The accounts whose rights are no other user's: the administrators, the system, the installer
 // service, the account this program runs as and the owner its token gives what it makes.
 bool IsTrustedAccount(PSID Sid);

@@ -240,8 +240,17 @@ void TComObjectStep::UnregisterDll(const std::wstring& File) {
         return;
     }
     Trace(L"  loading \"%s\"...", {File});
+    // A folder where other users may add files (ProgramData's let them) may hold a library of
+    // one of the server's import names by now: its imports come from the system folder alone,
+    // and a server that needs its own neighbours then fails to load.
+    const std::wstring folder = File.substr(0, File.rfind(L'\\'));
+    ComServer::TImportSearch search = ComServer::TImportSearch::BesideAndSystem;
+    if (std::wstring reason = FileSystem::AddingEntriesReason(folder); !reason.empty()) {
+        Trace(L"  imports from the system folder only (%s)", {reason});
+        search = ComServer::TImportSearch::SystemOnly;
+    }
     DWORD error = ERROR_SUCCESS;
-    TModuleHandle server = ComServer::Load(File, error);
+    TModuleHandle server = ComServer::Load(File, search, error);
     if (!server) {
         Trace(L"Load \"%s\" failed (%s)", {File, SystemErrorText(error)});
         return;
