@@ -6,8 +6,9 @@
 namespace GuardedCall {
 
 // Runs Call(Context); returns 0 when it returned, else the code of the structured exception
-// that ended it. What Call's own frames held is abandoned, not destroyed: Call is a plain
-// function that owns nothing.
+// that ended it. The frames between the fault and Call are unwound first (their own handlers
+// see the unwinding), and the thread's chain of handlers is what it was on every way out, a
+// C++ exception of Call's included, which goes on to the caller.
 DWORD Run(void (*Call)(void*), void* Context);
 
 } // namespace GuardedCall

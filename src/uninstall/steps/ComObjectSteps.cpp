@@ -255,7 +255,15 @@ void TComObjectStep::UnregisterDll(const std::wstring& File) {
         Trace(L"Load \"%s\" failed (%s)", {File, SystemErrorText(error)});
         return;
     }
-    std::optional<HRESULT> result = ComServer::Unregister(server.Get());
+    std::optional<HRESULT> result;
+    try {
+        result = ComServer::Unregister(server.Get());
+    } catch (const std::exception&) {
+        // A library that crashed stays loaded: freeing it would run its detach code, outside
+        // any guard, in whatever state the crash left it.
+        server.Release();
+        throw;
+    }
     if (!result)
         return;
     if (*result != S_OK)

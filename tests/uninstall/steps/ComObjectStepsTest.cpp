@@ -184,6 +184,13 @@ TEST_F(ComStepTest, AServerThatCrashesIsTracedAndTheWalkGoesOn) {
     // Where the system's loader itself catches a crash in a library's start, the load fails.
     EXPECT_TRUE(!lineStarting(L"|UnregisterDll(\"" + inMain + L"\") failed (exception ").empty() ||
                 !lineStarting(L"TMainForm|Load \"" + inMain + L"\" failed (").empty());
+    // The library that crashed stays loaded: freeing it would run its detach code unguarded.
+    HMODULE kept = GetModuleHandleW(inUnregister.c_str());
+    EXPECT_TRUE(kept) << "the crashed library was freed";
+    EXPECT_FALSE(GetModuleHandleW(fine.c_str())) << "a library that did not crash stays loaded";
+    // The tests after this one load their servers' own com_dep.dll: this one's goes with it.
+    if (kept)
+        FreeLibrary(kept);
 }
 
 TEST_F(ComStepTest, AServerThatCannotBeLoadedIsOnlyTraced) {
