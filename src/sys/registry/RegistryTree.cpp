@@ -116,4 +116,54 @@ std::wstring DeletionRefusal(HKEY Root, const std::wstring& Path) {
     return ProtectedOpenKeyReason(Root, path, key.Get());
 }
 
+TRegKey OpenWithoutLinks(HKEY Root, const std::wstring& Path, REGSAM Access, std::wstring& Link,
+                         LSTATUS& Status) {
+    Link.clear();
+    Status = ERROR_SUCCESS;
+    TRegKey key;
+    HKEY parent = Root;
+    std::wstring walked;
+    const std::wstring path = KeyPath(Path);
+    for (size_t start = 0; start <= path.size();) {
+        size_t end = path.find(L'\\', start);
+        if (end == std::wstring::npos)
+            end = path.size();
+        const std::wstring name = path.substr(start, end - start);
+        start = end + 1;
+        if (name.empty())
+            continue;
+        walked += (walked.empty() ? L"" : L"\\") + name;
+        const bool last = end == path.size();
+        TRegKey next;
+        Status = RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK,
+                               (last ? Access : KEY_ENUMERATE_SUB_KEYS) | KEY_QUERY_VALUE,
+                               next.Put());
+        if (Status != ERROR_SUCCESS) {
+            next.Release();
+            return {};
+        }
+        if (IsLink(next.Get())) {
+            Link = walked;
+            return {};
+        }
+        key = std::move(next);
+        parent = key.Get();
+    }
+    return key;
+}
+
+TTreeDeletion DeleteSubTree(HKEY Parent, const std::wstring& Name) {
+    if (Name.empty() || Name.find(L'\\') != std::wstring::npos)
+        return {ERROR_SUCCESS, L"the name is no subkey's"};
+    TRegKey key;
+    if (DWORD status = OpenAsItself(Parent, Name, key); status != ERROR_SUCCESS)
+        return {status, L""};
+    const std::wstring name = KeyRealName(key.Get());
+    if (std::wstring reason = name.empty() ? L"the key's real name cannot be read"
+                                           : ProtectedKeyNameReason(name);
+        !reason.empty())
+        return {ERROR_SUCCESS, reason};
+    return {DeleteOpenTree(key.Get()), L""};
+}
+
 } // namespace Registry

@@ -1,4 +1,6 @@
 #pragma once
+#include "core/Handle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -33,6 +35,18 @@ struct TTreeDeletion {
 // included, is deleted as itself. Keys that cannot go leave the first error code; the rest of
 // the tree is still deleted.
 [[nodiscard]] TTreeDeletion DeleteTree(HKEY Root, const std::wstring& Path);
+
+// Path below Root opened one key at a time, none followed as a link, with Access: where a key
+// on the way (the last one included) is a link, Key is empty and Link names the path up to it
+// (unelevated code of a user may make links in that user's hive). Status holds the system's code
+// when a key cannot be opened.
+TRegKey OpenWithoutLinks(HKEY Root, const std::wstring& Path, REGSAM Access, std::wstring& Link,
+                         LSTATUS& Status);
+
+// Deletes the subkey Name (a name, not a path) of the open key Parent with all its subkeys, a
+// link as itself, after the registry guard has looked at the subkey's real name: no path is
+// walked again, so nothing changed on the way since Parent was opened can redirect it.
+[[nodiscard]] TTreeDeletion DeleteSubTree(HKEY Parent, const std::wstring& Name);
 
 // Why DeleteTree would refuse Path below Root, asking the registry guard the same questions
 // and changing nothing; empty when it would go ahead (or the key cannot be opened).

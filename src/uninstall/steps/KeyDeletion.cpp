@@ -34,19 +34,35 @@ void ReportKeyTree(TUninstallEngine& Engine, HKEY Root, const std::wstring& Path
     }
 }
 
-TStepKeyDeletion DeleteKeyTree(TUninstallEngine& Engine, HKEY Root, const std::wstring& Path,
-                               const std::wstring& Shown) {
-    Registry::TTreeDeletion deletion = Registry::DeleteTree(Root, Path);
-    if (!deletion.Refusal.empty()) {
-        ShowKeyRefusal(Engine, Shown, deletion.Refusal);
+namespace {
+
+// What a deletion of the key at Path below Root comes to for a step: a refusal shown, the key
+// in its item's record, or the system's text.
+TStepKeyDeletion StepResult(TUninstallEngine& Engine, const Registry::TTreeDeletion& Deletion,
+                            HKEY Root, const std::wstring& Path, const std::wstring& Shown) {
+    if (!Deletion.Refusal.empty()) {
+        ShowKeyRefusal(Engine, Shown, Deletion.Refusal);
         return {};
     }
-    if (deletion.Error == ERROR_SUCCESS) {
+    if (Deletion.Error == ERROR_SUCCESS) {
         Engine.ItemEntry(KeyEntry(Root, Path));
         return {true, L""};
     }
-    std::wstring text = SystemErrorText(deletion.Error);
-    return {false, text.empty() ? Format(L"0x%x", {deletion.Error}) : text};
+    std::wstring text = SystemErrorText(Deletion.Error);
+    return {false, text.empty() ? Format(L"0x%x", {Deletion.Error}) : text};
+}
+
+} // namespace
+
+TStepKeyDeletion DeleteKeyTree(TUninstallEngine& Engine, HKEY Root, const std::wstring& Path,
+                               const std::wstring& Shown) {
+    return StepResult(Engine, Registry::DeleteTree(Root, Path), Root, Path, Shown);
+}
+
+TStepKeyDeletion DeleteSubKeyTree(TUninstallEngine& Engine, HKEY Parent, HKEY Root,
+                                  const std::wstring& ParentPath, const std::wstring& Name) {
+    const std::wstring path = ParentPath + L"\\" + Name;
+    return StepResult(Engine, Registry::DeleteSubTree(Parent, Name), Root, path, path);
 }
 
 void ShowErrorWithReason(TUninstallEngine& Engine, const std::wstring& Text,

@@ -35,6 +35,11 @@ struct TStepKeyDeletion {
 TStepKeyDeletion DeleteKeyTree(TUninstallEngine& Engine, HKEY Root, const std::wstring& Path,
                                const std::wstring& Shown);
 
+// The same for the subkey Name of the open key Parent, which is ParentPath below Root: deleted
+// through Parent, never by its path again. The key is shown as its path.
+TStepKeyDeletion DeleteSubKeyTree(TUninstallEngine& Engine, HKEY Parent, HKEY Root,
+                                  const std::wstring& ParentPath, const std::wstring& Name);
+
 // What DeleteKeyTree would do, changing nothing: the key reported as one that would be
 // deleted, or the guard's refusal shown as DeleteKeyTree shows it.
 void ReportKeyTree(TUninstallEngine& Engine, HKEY Root, const std::wstring& Path,

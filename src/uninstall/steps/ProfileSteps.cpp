@@ -38,52 +38,59 @@ void TUninstallEngine::UninstallProfiles(const TXmlNode& Group) {
         }
         const TRegularExpression expression(expr);
         const HKEY root = TString::ToHKey(rootName);
-        std::vector<std::wstring> profiles;
-        {
-            TRegKey key = Registry::Open(root, keyPath, ReadWrite);
-            if (!key) {
-                ItemKept(L"not found");
-                GetLogger().Write(this, L"Unable to open registry key \"%s\"", {keyPath},
-                                  ttInformation);
-                return;
-            }
-            // The subkeys of a root or of a system key are no mail profiles, whatever they
-            // are called.
-            if (std::wstring reason = Registry::ProtectedOpenKeyReason(root, keyPath, key.Get());
-                !reason.empty()) {
-                ItemKept(L"protected");
-                ShowKeyRefusal(*this, text, reason);
-                return;
-            }
-            profiles = Registry::SubKeyNames(key.Get());
+        // Unelevated code of the user may make a link anywhere in the user's hive: the path is
+        // opened one key at a time, none followed, so that no link leads the step elsewhere.
+        std::wstring link;
+        LSTATUS status = ERROR_SUCCESS;
+        TRegKey key = Registry::OpenWithoutLinks(root, keyPath, ReadWrite, link, status);
+        if (!link.empty()) {
+            DoErrorFmt(L"Mail profiles below \"%s\" are not deleted (\"%s\" is a link)",
+                       {text, link});
+            return;
         }
+        if (!key) {
+            ItemKept(L"not found");
+            GetLogger().Write(this, L"Unable to open registry key \"%s\"", {keyPath},
+                              ttInformation);
+            return;
+        }
+        // The subkeys of a root or of a system key are no mail profiles, whatever they are
+        // called.
+        if (std::wstring reason = Registry::ProtectedOpenKeyReason(root, keyPath, key.Get());
+            !reason.empty()) {
+            ItemKept(L"protected");
+            ShowKeyRefusal(*this, text, reason);
+            return;
+        }
+        const std::vector<std::wstring> profiles = Registry::SubKeyNames(key.Get());
         std::vector<std::wstring> matching;
         for (const auto& profile : profiles) {
             if (expression.Found(profile))
-                matching.push_back(keyPath + L"\\" + profile);
+                matching.push_back(profile);
             else
                 GetLogger().Write(this, L"profile name \"%s\" does not match \"%s\"",
                                   {profile, expr}, ttInformation);
         }
         if (matching.empty())
             ItemKept(L"not found");
-        ItemCheck([root, matching] {
-            for (const auto& path : matching)
-                if (Registry::KeyExists(root, path))
+        ItemCheck([root, keyPath, matching] {
+            for (const auto& profile : matching)
+                if (Registry::KeyExists(root, keyPath + L"\\" + profile))
                     return true;
             return false;
         });
         if (Preview()) {
-            for (const auto& path : matching)
-                ReportKeyTree(*this, root, path, path);
+            for (const auto& profile : matching)
+                ReportKeyTree(*this, root, keyPath + L"\\" + profile, keyPath + L"\\" + profile);
             return;
         }
-        for (const auto& path : matching) {
+        for (const auto& profile : matching) {
             // A profile that stays is said; one that went is not traced.
-            TStepKeyDeletion deletion = DeleteKeyTree(*this, root, path, path);
+            TStepKeyDeletion deletion = DeleteSubKeyTree(*this, key.Get(), root, keyPath, profile);
             if (!deletion.Error.empty())
-                ShowErrorWithReason(*this, Format(L"Delete registry key \"%s\" failed", {path}),
-                                    deletion.Error);
+                ShowErrorWithReason(
+                    *this, Format(L"Delete registry key \"%s\" failed", {keyPath + L"\\" + profile}),
+                    deletion.Error);
         }
     } catch (const std::exception& e) {
         DoErrorFmt(L"Uninstall Profiles failed (%s)", {ExceptionMessage(e)});

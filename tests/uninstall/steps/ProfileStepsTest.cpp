@@ -49,6 +49,28 @@ TEST_F(ProfileStepTest, ProfilesWhoseNamesMatchGoAndTheDecoysStay) {
     EXPECT_EQ(View.Phases().at(1), L"Remove Mail profiles...");
 }
 
+// Unelevated code of the user can make a link in the user's hive above the profiles' key,
+// pointing into the machine's hive: the step follows no link on the way, deletes nothing there
+// and says why.
+TEST_F(ProfileStepTest, ALinkInTheUsersHiveLeadsTheStepNowhere) {
+    test::TTestKey machine(HKEY_LOCAL_MACHINE, L"Software");
+    const std::wstring profile = machine.Path() + L"\\Profiles\\12345DISP";
+    CreateRegKey(HKEY_LOCAL_MACHINE, profile, KEY_WOW64_64KEY);
+    test::TTestKey user(HKEY_CURRENT_USER, L"Software");
+    const std::wstring link = user.Path() + L"\\Office";
+    test::CreateRegLink(link, L"\\REGISTRY\\MACHINE\\" + machine.Path());
+    ASSERT_TRUE(RegKeyExists(HKEY_CURRENT_USER, link + L"\\Profiles\\12345DISP"));
+
+    for (const std::wstring& below : {std::wstring(L"\\Profiles"), std::wstring()}) {
+        const std::wstring key = L"HKCU\\" + link + below;
+        RunProfiles(Profiles(key, below.empty() ? L"Profiles" : DefaultExpression));
+        EXPECT_EQ(View.Errors, std::vector<std::wstring>{L"Mail profiles below \"" + key +
+                                                         L"\" are not deleted (\"" + link +
+                                                         L"\" is a link)"});
+        EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, profile, KEY_WOW64_64KEY));
+    }
+}
+
 TEST_F(ProfileStepTest, AGroupThatCannotBeCarriedOutIsAnErrorLineAndTheRunGoesOn) {
     test::TTestKey key(HKEY_CURRENT_USER, L"Software");
     CreateRegKey(HKEY_CURRENT_USER, key.Path() + L"\\12345DISP");
@@ -99,6 +121,7 @@ TEST_F(ProfileStepTest, AProfileKeyThatDoesNotOpenIsOnlyTraced) {
     EXPECT_TRUE(Traced(L"TMainForm|Unable to open registry key \"" + missing + L"\""));
 }
 
+// A system key, named as it is or reached through a link, which is refused as a link first.
 TEST_F(ProfileStepTest, TheSubkeysOfASystemKeyAreNoProfiles) {
     test::TTestKey key(HKEY_CURRENT_USER, L"Software");
     test::CreateRegLink(key.Path() + L"\\Up", test::UserHiveName() + L"\\Software");
@@ -110,9 +133,8 @@ TEST_F(ProfileStepTest, TheSubkeysOfASystemKeyAreNoProfiles) {
               (std::vector<std::wstring>{
                   L"Registry key \"HKCU\\Software\" is not deleted (the key is a top key of its "
                   L"hive)",
-                  L"Registry key \"" + viaLink +
-                      L"\" is not deleted (the key is a top key of its "
-                      L"hive)"}));
+                  L"Mail profiles below \"" + viaLink + L"\" are not deleted (\"" +
+                      key.Path() + L"\\Up\" is a link)"}));
     EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, key.Path()));
 }
 
