@@ -5,10 +5,15 @@
 #include "env/Settings.h"
 #include "logging/Logger.h"
 #include "logging/support/ProcessInfo.h"
+#include "sys/files/FileEntry.h"
 #include "sys/files/SystemPath.h"
 #include "sys/registry/Registry.h"
 #include "sys/shared/Procs.h"
 #include "sys/shared/StrUtils.h"
+
+#include <shlobj.h>
+
+#include <utility>
 
 namespace {
 
@@ -85,6 +90,25 @@ void TNorvaVariables::ReplaceUserFolders(std::wstring& s) const {
         if (!IsServerEngine())
             throw;
     }
+}
+
+std::wstring TNorvaVariables::UserFolderRefusal(const std::wstring& Text) const {
+    const std::pair<const wchar_t*, int> folders[] = {
+        {L"%Path.UserStartUp%", CSIDL_STARTUP},
+        {L"%Path.UserDesktop%", CSIDL_DESKTOPDIRECTORY},
+        {L"%Path.UserStartMenu%", CSIDL_STARTMENU},
+        {L"%Path.UserStartPrograms%", CSIDL_PROGRAMS},
+    };
+    for (const auto& [name, csidl] : folders) {
+        if (!Holds(Text, name))
+            continue;
+        const std::wstring folder = TSystemPath::GetSpecialFolderPath(csidl);
+        const std::wstring profile = TSystemPath::GetSpecialFolderPath(CSIDL_PROFILE);
+        if (profile.size() <= 1 || !FileSystem::LiesBelow(folder, profile))
+            return Format(L"%s is \"%s\", outside the user's profile \"%s\"",
+                          {std::wstring(name), folder, profile});
+    }
+    return {};
 }
 
 std::wstring TNorvaVariables::EsdWithDelimiter(const std::wstring& Name) const {

@@ -17,6 +17,11 @@ public:
     std::wstring Replace(const std::wstring& str);
     // Forces a fresh read of the ESD settings.
     void Reload();
+    // Why Text must not be expanded for a deletion: it names one of the user's shell folders
+    // (desktop, start menu, programs, startup) and the user's own setting puts that folder
+    // outside the user's profile folder, where unelevated code of the user could point it at
+    // another product's folder. Empty when Text may be used.
+    std::wstring UserFolderRefusal(const std::wstring& Text) const;
 
 private:
     void ReplaceSettings(std::wstring& s) const;

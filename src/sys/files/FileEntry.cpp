@@ -93,6 +93,14 @@ bool SamePath(const std::wstring& A, const std::wstring& B) {
     return SameText(A, B);
 }
 
+bool LiesBelow(const std::wstring& Path, const std::wstring& Folder) {
+    const std::wstring path = ResolvedSpelling(Path);
+    std::wstring folder = ResolvedSpelling(Folder);
+    if (folder.empty() || folder.back() != L'\\')
+        folder += L'\\';
+    return path.size() > folder.size() && SamePath(path.substr(0, folder.size()), folder);
+}
+
 TEntryHandle::TEntryHandle(const std::wstring& Path, bool ForDelete) {
     Open(Path, ForDelete);
     if (Valid())

@@ -18,6 +18,10 @@ std::wstring ResolvedSpelling(const std::wstring& Path);
 // Two paths that spell the same location, ignoring letter case.
 bool SamePath(const std::wstring& A, const std::wstring& B);
 
+// Path, as the system spells it, lies below Folder (not at it). Spellings only: a link on the
+// way is not seen here.
+bool LiesBelow(const std::wstring& Path, const std::wstring& Folder);
+
 // Which file-system object a handle names, whatever path led to it.
 struct TIdentity {
     DWORD Volume = 0;

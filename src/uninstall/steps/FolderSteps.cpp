@@ -143,8 +143,14 @@ void TUninstallEngine::UninstallFolder(const TXmlNode& Node) {
     std::wstring path;
     try {
         // As written, until its variables are replaced.
-        ItemIs(ScriptAttr::RequiredText(Node, L"Path"));
-        path = GetVariables().Replace(ScriptAttr::RequiredText(Node, L"Path"));
+        const std::wstring written = ScriptAttr::RequiredText(Node, L"Path");
+        ItemIs(written);
+        if (std::wstring reason = GetVariables().UserFolderRefusal(written); !reason.empty()) {
+            ItemKept(L"protected");
+            DoErrorFmt(L"Folder \"%s\" is not deleted (%s)", {written, reason});
+            return;
+        }
+        path = GetVariables().Replace(written);
         std::wstring exclude = ScriptAttr::OptionalText(Node, L"Exclude", L"");
         bool localOnly = ScriptAttr::OptionalValueBool(Node, L"LocalOnly");
         SetStatus(2, L"  " + path);
@@ -178,10 +184,14 @@ void TUninstallEngine::UninstallFile(const TXmlNode& Node) {
     AssertNodeName(Node, L"File");
     std::wstring path;
     try {
-        ItemIs(ScriptAttr::RequiredText(Node, L"Path") +
-               ScriptAttr::OptionalText(Node, L"Mask", L""));
-        path = IncludeTrailingBackslash(
-            GetVariables().Replace(ScriptAttr::RequiredText(Node, L"Path")));
+        const std::wstring written = ScriptAttr::RequiredText(Node, L"Path");
+        ItemIs(written + ScriptAttr::OptionalText(Node, L"Mask", L""));
+        if (std::wstring reason = GetVariables().UserFolderRefusal(written); !reason.empty()) {
+            ItemKept(L"protected");
+            DoErrorFmt(L"File \"%s\" is not deleted (%s)", {written, reason});
+            return;
+        }
+        path = IncludeTrailingBackslash(GetVariables().Replace(written));
         std::wstring maskText = ScriptAttr::RequiredText(Node, L"Mask");
         bool recursive = ScriptAttr::RequiredValueBool(Node, L"Recursive");
         ItemIs(path + maskText);

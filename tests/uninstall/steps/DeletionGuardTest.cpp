@@ -1,7 +1,10 @@
 // The folder and file steps and the restart list, tried as an attacker would: every protected
 // place holds a canary that must survive.
 #include "core/Text.h"
+#include "env/Variables.h"
+#include "support/EnvSupport.h"
 #include "support/KnownFolders.h"
+#include "sys/files/SystemPath.h"
 #include "sys/files/ProtectedFolders.h"
 #include "uninstall/steps/LockedFiles.h"
 #include "uninstall/steps/StepFixture.h"
@@ -112,6 +115,56 @@ TEST_F(StepTest, LinksAreRemovedAtMostAndTheirTargetsStayWhole) {
     ASSERT_GE(View.Errors.size(), expected.size() + 3) << testing::PrintToString(View.Errors);
     for (size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(View.Errors[i].rfind(expected[i], 0), 0u) << WideToUtf8(View.Errors[i]);
+}
+
+// The user's own setting of a shell folder, which unelevated code of the user can change,
+// for as long as the object lives; then the value is put back.
+class TUserShellFolder {
+public:
+    TUserShellFolder(const wchar_t* Value, const std::wstring& Folder) : FValue(Value) {
+        FOld = test::ReadRegString(HKEY_CURRENT_USER, Key, FValue);
+        test::WriteRegString(HKEY_CURRENT_USER, Key, FValue, Folder, 0, REG_EXPAND_SZ);
+    }
+    ~TUserShellFolder() {
+        test::WriteRegString(HKEY_CURRENT_USER, Key, FValue, FOld, 0, REG_EXPAND_SZ);
+    }
+    TUserShellFolder(const TUserShellFolder&) = delete;
+    TUserShellFolder& operator=(const TUserShellFolder&) = delete;
+
+private:
+    static constexpr const wchar_t* Key =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    const wchar_t* FValue;
+    std::wstring FOld;
+};
+
+// A user's desktop pointed at another product's folder below Program Files: the Folder and
+// File steps that name the user's desktop delete nothing there, each with an error line.
+TEST_F(StepTest, AUserShellFolderOutsideTheProfileIsNotUsed) {
+    const std::wstring other =
+        TSystemPath::GetPgmFilesPath() + test::UniqueName(L"NrvTest-Other-") + L"\\";
+    ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((other + L"Suite").c_str(), nullptr));
+    TCanary inFolder(other + L"Suite");
+    TCanary besideIt(other);
+    {
+        TUserShellFolder desktop(L"Desktop", other);
+        ASSERT_EQ(TSystemPath::GetDesktopPath(false), other) << "the user's setting is not used";
+        RunSteps(FolderStep(L"%Path.UserDesktop%Suite") + FileStep(L"%Path.UserDesktop%", L"*.txt"));
+    }
+    EXPECT_TRUE(inFolder.Alive());
+    EXPECT_TRUE(besideIt.Alive());
+    const std::wstring why = L"%Path.UserDesktop% is \"" + other +
+                             L"\", outside the user's profile \"" +
+                             TSystemPath::GetSpecialFolderPath(CSIDL_PROFILE) + L"\")";
+    EXPECT_EQ(View.Errors, (std::vector<std::wstring>{
+                               L"Folder \"%Path.UserDesktop%Suite\" is not deleted (" + why,
+                               L"File \"%Path.UserDesktop%\" is not deleted (" + why}));
+
+    // Back inside the profile, where it belongs, the desktop is used as before.
+    EXPECT_EQ(GetVariables().UserFolderRefusal(L"%Path.UserDesktop%Suite"), L"");
+    EXPECT_EQ(GetVariables().UserFolderRefusal(L"%path.userstartmenu%Suite"), L"");
+    test::RemoveTree(other);
 }
 
 TEST_F(StepTest, TheRestartListNeverSchedulesAProtectedFolder) {
