@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
 #include <ntsecapi.h>
 #include <sddl.h>
 
@@ -13,6 +14,75 @@ namespace FileSystem {
 namespace {
 
 constexpr int Attempts = 8;
+
+// Owned by the administrators; they and the system alone have any access, inherited by
+// everything moved or made inside.
+const wchar_t AdminsOnly[] = L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+
+// The descriptor of AdminsOnly, for the life of the object.
+class TAdminsOnly {
+public:
+    TAdminsOnly() {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (ConvertStringSecurityDescriptorToSecurityDescriptorW(AdminsOnly, SDDL_REVISION_1,
+                                                                 &descriptor, nullptr))
+            FDescriptor.Reset(descriptor);
+    }
+    PSECURITY_DESCRIPTOR Get() const { return FDescriptor.Get(); }
+    PSID Owner() const {
+        PSID owner = nullptr;
+        BOOL defaulted = FALSE;
+        GetSecurityDescriptorOwner(Get(), &owner, &defaulted);
+        return owner;
+    }
+    PACL Dacl() const {
+        PACL dacl = nullptr;
+        BOOL present = FALSE, defaulted = FALSE;
+        GetSecurityDescriptorDacl(Get(), &present, &dacl, &defaulted);
+        return dacl;
+    }
+
+private:
+    TLocalMemory FDescriptor;
+};
+
+// One entry, opened as itself (a link is not followed). Where the owner cannot be set (a file
+// system that keeps none of its own, as Wine's), the access list alone is.
+DWORD TakeEntry(const std::wstring& Path, const TAdminsOnly& Security) {
+    TFileHandle entry(CreateFileW(Path.c_str(), READ_CONTROL | WRITE_DAC | WRITE_OWNER,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                  nullptr));
+    if (!entry)
+        return GetLastError();
+    const SECURITY_INFORMATION dacl =
+        DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION;
+    if (SetSecurityInfo(entry.Get(), SE_FILE_OBJECT, dacl | OWNER_SECURITY_INFORMATION,
+                        Security.Owner(), nullptr, Security.Dacl(), nullptr) == ERROR_SUCCESS)
+        return 0;
+    return SetSecurityInfo(entry.Get(), SE_FILE_OBJECT, dacl, nullptr, nullptr, Security.Dacl(),
+                           nullptr);
+}
+
+// The folder first, so that nobody adds to it meanwhile, then what is in it.
+DWORD TakeTree(const std::wstring& Folder, const TAdminsOnly& Security) {
+    DWORD first = TakeEntry(Folder, Security);
+    WIN32_FIND_DATAW data;
+    TFindHandle find(FindFirstFileW((Folder + L"\\*").c_str(), &data));
+    for (bool more = find.Valid(); more; more = FindNextFileW(find.Get(), &data)) {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        const std::wstring path = Folder + L"\\" + name;
+        const bool descend = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                             !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        const DWORD rc = descend ? TakeTree(path, Security) : TakeEntry(path, Security);
+        if (first == 0)
+            first = rc;
+    }
+    return first;
+}
 
 // 128 random bits as 32 hexadecimal digits: a name no other user can guess and make first.
 std::wstring RandomName() {
@@ -34,14 +104,10 @@ std::wstring NewAdminOnlyFolder(const std::wstring& Path) {
     wchar_t root[MAX_PATH + 1] = {};
     if (!GetVolumePathNameW(Path.c_str(), root, MAX_PATH))
         return {};
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    // Owned by the administrators; they and the system alone have any access, inherited by
-    // everything moved or made inside.
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)", SDDL_REVISION_1, &descriptor, nullptr))
+    const TAdminsOnly admins;
+    if (!admins.Get())
         return {};
-    TLocalMemory owned(descriptor);
-    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    SECURITY_ATTRIBUTES security{sizeof security, admins.Get(), FALSE};
     // A new name each time: a folder that already exists under it may be anyone's, so a name
     // that is taken is never used, and another is tried.
     for (int attempt = 0; attempt < Attempts; ++attempt) {
@@ -63,6 +129,16 @@ std::wstring NewAdminOnlyFolder(const std::wstring& Path) {
         return folder;
     }
     return {};
+}
+
+DWORD TakeTreeFromUsers(const std::wstring& Folder) {
+    const TAdminsOnly admins;
+    if (!admins.Get())
+        return GetLastError();
+    std::wstring folder = Folder;
+    while (folder.size() > 3 && folder.back() == L'\\')
+        folder.pop_back();
+    return TakeTree(folder, admins);
 }
 
 } // namespace FileSystem

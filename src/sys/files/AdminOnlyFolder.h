@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 namespace FileSystem {
@@ -8,5 +10,12 @@ namespace FileSystem {
 // Returns its path (without a trailing backslash); empty when none could be made, or when the
 // folder made is still within another user's reach.
 std::wstring NewAdminOnlyFolder(const std::wstring& Path);
+
+// Takes the folder tree at Folder out of other users' reach: the administrators become the
+// owner of the folder and of everything in it, and a protected access list gives the
+// administrators and the system alone any access. Entries are opened as themselves: a link in
+// the tree gets the new access list but is not followed. Returns 0, else the system's error code
+// of the first entry that could not be changed (the rest are still changed).
+[[nodiscard]] DWORD TakeTreeFromUsers(const std::wstring& Folder);
 
 } // namespace FileSystem

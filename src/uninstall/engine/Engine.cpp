@@ -76,11 +76,15 @@ bool TUninstallEngine::OnDeveloperWorkstation(const std::wstring& Computer) cons
 
 size_t TUninstallEngine::DeleteLockedFiles() {
     FRecords.End();
-    return ::DeleteLockedFiles(this, FLockedFiles,
-                               [this](const std::wstring& Path, const std::wstring& Error) {
-                                   FRecords.PathStays(Path, Error);
-                                   DoError(Error);
-                               });
+    return ::DeleteLockedFiles(
+        this, FLockedFiles,
+        [this](const std::wstring& Path, const std::wstring& Error) {
+            FRecords.PathStays(Path, Error);
+            DoError(Error);
+        },
+        [this](const std::wstring& Path, const std::wstring& Now) {
+            FRecords.PathMoved(Path, Now);
+        });
 }
 
 void TUninstallEngine::CheckWhatIsLeft() {

@@ -97,6 +97,21 @@ void TRunRecords::PathStays(const std::wstring& Path, const std::wstring& Error)
         }
 }
 
+void TRunRecords::PathMoved(const std::wstring& Path, const std::wstring& Now) {
+    const std::wstring key = PathKey(Path);
+    for (auto& item : FItems) {
+        auto at = std::find_if(item.Scheduled.begin(), item.Scheduled.end(),
+                               [&](const std::wstring& entry) { return PathKey(entry) == key; });
+        if (at == item.Scheduled.end())
+            continue;
+        if (Now.empty())
+            item.Scheduled.erase(at);
+        else
+            *at = Now;
+        return;
+    }
+}
+
 std::vector<std::wstring> TRunRecords::CheckWhatIsLeft() {
     std::vector<std::wstring> lines;
     for (auto& item : FItems) {

@@ -64,6 +64,9 @@ public:
     // A path the restart list refused, with its error line, belongs to the item that handed it
     // over.
     void PathStays(const std::wstring& Path, const std::wstring& Error);
+    // A path handed to the restart was moved to Now before the system took it, or (Now empty)
+    // went at once: the item's record names what really waits for the restart.
+    void PathMoved(const std::wstring& Path, const std::wstring& Now);
 
     // Looks again at every item the run meant to remove; returns the lines to trace for those
     // still there.

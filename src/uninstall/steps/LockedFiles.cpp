@@ -1,5 +1,6 @@
 #include "uninstall/steps/LockedFiles.h"
 #include "core/Format.h"
+#include "core/SystemError.h"
 #include "logging/Logger.h"
 #include "sys/files/AdminOnlyFolder.h"
 #include "sys/files/FileEntry.h"
@@ -8,6 +9,7 @@
 #include "sys/files/UserControl.h"
 #include "sys/shared/Procs.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -36,11 +38,14 @@ std::wstring Key(std::wstring path) {
     return path;
 }
 
+using TPathSet = std::set<std::wstring, TNoCaseLess>;
+
 // One pass over the locked list: what it scheduled, and where moved entries went.
 class TScheduler {
 public:
-    TScheduler(const TObject* Sender, const TLockedFileError& ShowError)
-        : FSender(Sender), FShowError(ShowError) {}
+    TScheduler(const TObject* Sender, const TPathSet& Locked, const TLockedFileError& ShowError,
+               const TLockedFileMoved& Moved)
+        : FSender(Sender), FLocked(Locked), FShowError(ShowError), FMoved(Moved) {}
 
     // A locked entry itself; one that stays gets its error line.
     void Entry(const std::wstring& path) {
@@ -51,16 +56,23 @@ public:
             Schedule(path);
             return;
         }
-        if (MoveOutOfReach(path))
+        if (FileSystem::FolderExists(path) ? RemoveEmptyFolder(path) : MoveOutOfReach(path))
             return;
+        if (TakeTreeOutOfReach(path)) {
+            reason = FileSystem::UserControlReason(path);
+            if (reason.empty()) {
+                Schedule(path);
+                return;
+            }
+        }
         Trace(L"  reason: %s", {reason});
-        const std::wstring error = Format(
-            L"\"%s\" is locked and stays: a folder above it can be changed by users", {path});
-        // The error line traces itself; without one the trace keeps it.
-        if (FShowError)
-            FShowError(path, error);
-        else
-            Trace(L"%s", {error});
+        // A folder that stays because an entry in it stays needs no error line of its own.
+        if (HoldsOneThatStays(path)) {
+            Trace(L"..%s stays with what stays in it", {path});
+            return;
+        }
+        Stays(path, Format(L"\"%s\" is locked and stays: a folder above it can be changed by users",
+                           {path}));
     }
 
     // A folder that held locked entries, or one above it.
@@ -88,6 +100,23 @@ private:
         GetLogger().Write(FSender, Fmt, Args, ttInformation);
     }
 
+    // The error line traces itself; without one the trace keeps it.
+    void Stays(const std::wstring& path, const std::wstring& error) {
+        FStayed.push_back(Key(path));
+        if (FShowError)
+            FShowError(path, error);
+        else
+            Trace(L"%s", {error});
+    }
+
+    bool HoldsOneThatStays(const std::wstring& path) const {
+        const std::wstring folder = Key(path) + L"\\";
+        return std::any_of(FStayed.begin(), FStayed.end(), [&](const std::wstring& stayed) {
+            return stayed.size() > folder.size() &&
+                   FileSystem::SamePath(stayed.substr(0, folder.size()), folder);
+        });
+    }
+
     bool Protected(const std::wstring& path) {
         if (!IsProtectedFolder(path))
             return false;
@@ -97,9 +126,18 @@ private:
 
     void Schedule(const std::wstring& path) {
         Trace(L"..MoveFileEx(%s)", {path});
-        // What cannot be scheduled stays where it is; the user can do nothing more about it.
-        if (FileSystem::DeleteAtRestart(path) == 0)
+        // What the system does not take stays where it is: said, since the run then did not
+        // remove what it was asked to.
+        if (DWORD rc = FileSystem::DeleteAtRestart(path); rc != 0)
+            Stays(path, Format(L"\"%s\" cannot be left to the restart (%s)",
+                               {path, SystemErrorText(rc)}));
+        else
             ++FScheduled;
+    }
+
+    void Tell(const std::wstring& path, const std::wstring& now) {
+        if (FMoved)
+            FMoved(path, now);
     }
 
     // A running program's file can be moved, though not deleted: through the handle that was
@@ -115,26 +153,90 @@ private:
             return false;
         const std::wstring key = Key(path);
         const std::wstring name = key.substr(key.rfind(L'\\') + 1);
-        const std::wstring target = FPending + L"\\" + std::to_wstring(++FMoved) + L"." + name;
+        const std::wstring target = FPending + L"\\" + std::to_wstring(++FMovedCount) + L"." + name;
         if (entry.MoveTo(target) != 0)
             return false;
         entry.Close();
         Trace(L"..%s moved to %s", {path, target});
+        Tell(path, target);
         Schedule(target);
         return true;
     }
 
+    // A folder of the locked list whose locked entries were moved away may be empty by now: it
+    // goes at once, through the handle that was checked, and nothing waits for the restart.
+    bool RemoveEmptyFolder(const std::wstring& path) {
+        FileSystem::TEntryHandle folder(path, true);
+        if (!folder.Valid() || !folder.IsFolder() ||
+            !folder.IsPlain(FileSystem::ResolvedSpelling(path)) || folder.Delete() != 0)
+            return false;
+        folder.Close();
+        if (FileSystem::FolderExists(path))
+            return false;
+        Trace(L"..%s removed now", {path});
+        Tell(path, L"");
+        return true;
+    }
+
+    // The tree the run is removing that holds path (a folder of the list is one itself): the
+    // highest folder on the locked list reached through folders that are all on it. Empty when
+    // there is none.
+    std::wstring TreeOf(const std::wstring& path) const {
+        std::wstring top;
+        const std::wstring key = Key(path);
+        for (std::wstring at = FileSystem::FolderExists(key) ? key : FolderOf(key);
+             at.size() > 3 && FLocked.count(at); at = FolderOf(at))
+            top = at;
+        return top;
+    }
+
+    // Everything still in Folder waits for the restart: the run is removing the whole tree.
+    bool OnlyLockedInside(const std::wstring& Folder) const {
+        bool only = true;
+        FileSystem::ForEachEntry(Folder + L"\\", [&](const FileSystem::TEntry& entry) {
+            const std::wstring path = Folder + L"\\" + entry.Name;
+            if (!FLocked.count(path) ||
+                (entry.IsFolder() && (entry.IsLink() || !OnlyLockedInside(path))))
+                only = false;
+        });
+        return only;
+    }
+
+    // A tree the run is removing anyway is the administrators' alone from now on, so that what
+    // is in it can wait for the restart; never a tree that holds anything else (an excluded
+    // folder, something added since), nor one whose parent other users can change.
+    bool TakeTreeOutOfReach(const std::wstring& path) {
+        const std::wstring top = TreeOf(path);
+        if (top.empty())
+            return false;
+        if (FTaken.count(top))
+            return true;
+        if (!FileSystem::UserControlReason(FolderOf(top)).empty() || !OnlyLockedInside(top))
+            return false;
+        if (DWORD rc = FileSystem::TakeTreeFromUsers(top); rc != 0) {
+            Trace(L"..%s cannot be taken out of users' reach (%s)", {top, SystemErrorText(rc)});
+            return false;
+        }
+        Trace(L"..%s taken out of users' reach", {top});
+        FTaken.insert(top);
+        return true;
+    }
+
     const TObject* FSender;
+    const TPathSet& FLocked;
     const TLockedFileError& FShowError;
+    const TLockedFileMoved& FMoved;
     std::wstring FPending;
-    size_t FMoved = 0;
+    TPathSet FTaken;
+    std::vector<std::wstring> FStayed;
+    size_t FMovedCount = 0;
     size_t FScheduled = 0;
 };
 
 } // namespace
 
 size_t DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>& FLockedFiles,
-                         const TLockedFileError& ShowError) {
+                         const TLockedFileError& ShowError, const TLockedFileMoved& Moved) {
     GetLogger().Write(Sender, L"DeleteLockedFiles (%d)", {static_cast<int>(FLockedFiles.size())},
                       ttInformation);
     // The order the system deletes in: the locked entries, then each folder that held them
@@ -170,10 +272,10 @@ size_t DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>&
     std::map<std::wstring, size_t, TNoCaseLess> last;
     for (size_t i = 0; i < order.size(); ++i)
         last[Key(order[i])] = i;
-    std::set<std::wstring, TNoCaseLess> locked;
+    TPathSet locked;
     for (const auto& entry : FLockedFiles)
         locked.insert(Key(entry));
-    TScheduler scheduler(Sender, ShowError);
+    TScheduler scheduler(Sender, locked, ShowError, Moved);
     for (size_t i = 0; i < order.size(); ++i) {
         const std::wstring key = Key(order[i]);
         if (last[key] != i)

@@ -150,42 +150,119 @@ TEST(LockedFiles, EachPathOnceAndAParentAfterEverythingInIt) {
 }
 
 // A folder the script deletes holds a folder every user may change, and a program there holds
-// a file open: the user could turn that folder into a link to the system folder after the run,
-// and the restart would delete a file of that name there. The file stays off the restart list,
-// with an error line, and nothing below that folder is scheduled.
-TEST_F(StepTest, ALockedFileBelowAFolderUsersCanChangeIsNotScheduled) {
-    std::wstring held = Make(L"A\\users\\held.dll");
-    Make(L"A\\users\\free.dll");
+// a file open without sharing, so that it can be neither deleted nor moved: the user could turn
+// that folder into a link to the system folder after the run, and the restart would delete a
+// file of that name there.
+// - A Folder step removes the whole tree: the tree is taken out of users' reach first, and the
+//   file and its folders wait for the restart as themselves, with no error line.
+// - A File step removes only its matches, and a Folder step whose tree keeps an excluded folder
+//   does not remove the tree: neither is taken from the users. The file stays off the restart
+//   list with one error line, nothing below that folder is scheduled, and the users keep their
+//   rights to it.
+TEST_F(StepTest, ALockedFileBelowAFolderUsersCanChangeWaitsOnlyOnceTheTreeIsOutOfTheirReach) {
+    struct TCase {
+        const char* Name;
+        std::wstring Group;
+        bool Scheduled;
+    };
+    const TCase cases[] = {
+        {"the Folder step's tree", L"<Folders><Folder Path=\"" + Root.Path() + L"A\"/></Folders>",
+         true},
+        {"a File step", L"<Files><File Path=\"" + Root.Path() +
+                           L"A\\users\" Mask=\"*.dll\" Recursive=\"False\"/></Files>",
+         false},
+        {"a tree with an exclusion", L"<Folders><Folder Path=\"" + Root.Path() +
+                                         L"A\" Exclude=\"*\\keep\\\"/></Folders>",
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::wstring held = Make(L"A\\users\\held.dll");
+        Make(L"A\\users\\free.dll");
+        Make(L"A\\users\\keep\\data.txt");
+        const std::wstring users = Root.Path() + L"A\\users";
+        test::LetEveryoneChange(users);
+        test::TRunningProcess holder(L"\"" + test::HelperPath(L"procs_child.exe") + L"\" hold \"" +
+                                     held + L"\"");
+        ASSERT_TRUE(test::WaitForFile(held + L".held", 20000));
+        DeleteFileW((held + L".held").c_str());
+
+        RunSteps(c.Group);
+        ASSERT_FALSE(Exists(L"A\\users\\free.dll"));
+        size_t before = test::PendingDeletions().size();
+        View.Errors.clear();
+        Engine->DeleteLockedFiles();
+        auto added = NewSince(before);
+        Engine->CheckWhatIsLeft();
+        const TItemRecord& item = Engine->Records().Items().at(0);
+
+        EXPECT_TRUE(Exists(L"A\\users\\held.dll"));
+        auto scheduled = [&](const std::wstring& path) {
+            return std::any_of(added.begin(), added.end(), [&](const std::wstring& entry) {
+                return CompareStringOrdinal(Strip(entry).c_str(), -1, path.c_str(), -1, TRUE) ==
+                       CSTR_EQUAL;
+            });
+        };
+        if (c.Scheduled) {
+            EXPECT_TRUE(View.Errors.empty()) << WideToUtf8(View.Errors.front());
+            EXPECT_TRUE(scheduled(held));
+            EXPECT_TRUE(scheduled(users));
+            EXPECT_EQ(FileSystem::UserControlReason(held), L"");
+            EXPECT_EQ(ItemAction(item, false), L"scheduled");
+            EXPECT_EQ(item.StillThereBecause, L"waits for the restart");
+        } else {
+            EXPECT_EQ(View.Errors,
+                      std::vector<std::wstring>{L"\"" + held +
+                                                L"\" is locked and stays: a folder above it can "
+                                                L"be changed by users"});
+            for (const auto& entry : added)
+                EXPECT_NE(Strip(entry).substr(0, users.size()), users) << WideToUtf8(entry);
+            EXPECT_TRUE(Traced(L"TMainForm|  reason: \"" + users + L"\" lets S-1-1-0 change it"));
+            EXPECT_NE(FileSystem::UserControlReason(users + L"\\keep\\data.txt"), L"")
+                << "the users lost their rights";
+            // The item that handed the file over failed, and is still there: locked.
+            EXPECT_EQ(ItemAction(item, false), L"failed");
+            EXPECT_EQ(item.Errors, View.Errors);
+            EXPECT_EQ(item.AfterRun, L"still there");
+            EXPECT_EQ(item.StillThereBecause, L"locked");
+        }
+        TerminateProcess(holder.Handle(), 0);
+        WaitForSingleObject(holder.Handle(), 10000);
+        test::LetEveryoneChange(users);
+        test::RemoveTree(Root.Path() + L"A");
+    }
+}
+
+// A running program's file in a folder users may change, in a tree a Folder step removes: the
+// file is moved out of their reach and waits for the restart there, its folder, empty then,
+// goes at once, and the item's record names the path the system took, not the old one.
+TEST_F(StepTest, AMovedFileIsWhatTheRecordSaysWaitsForTheRestart) {
+    const std::wstring users = Make(L"A\\users\\");
+    const std::wstring program = users + L"running.exe";
+    ASSERT_TRUE(CopyFileW(test::HelperPath(L"procs_child.exe").c_str(), program.c_str(), FALSE));
     test::LetEveryoneChange(Root.Path() + L"A\\users");
-    test::TRunningProcess holder(L"\"" + test::HelperPath(L"procs_child.exe") + L"\" hold \"" +
-                                 held + L"\"");
-    ASSERT_TRUE(test::WaitForFile(held + L".held", 20000));
-    DeleteFileW((held + L".held").c_str());
+    const std::wstring other = Make(L"x.txt");
+    test::TRunningProcess running(L"\"" + program + L"\" hold \"" + other + L"\"");
+    ASSERT_TRUE(test::WaitForFile(other + L".held", 20000));
 
     RunSteps(L"<Folders><Folder Path=\"" + Root.Path() + L"A\"/></Folders>");
-    ASSERT_FALSE(Exists(L"A\\users\\free.dll"));
     size_t before = test::PendingDeletions().size();
-    View.Errors.clear();
     Engine->DeleteLockedFiles();
     auto added = NewSince(before);
 
-    ASSERT_FALSE(View.Errors.empty());
-    EXPECT_EQ(View.Errors.front(),
-              L"\"" + held + L"\" is locked and stays: a folder above it can be changed by users");
-    const std::wstring users = Root.Path() + L"A\\users";
-    for (const auto& entry : added)
-        EXPECT_NE(Strip(entry).substr(0, users.size()), users) << WideToUtf8(entry);
-    EXPECT_TRUE(Exists(L"A\\users\\held.dll"));
-    EXPECT_TRUE(std::find(Trace.Lines.begin(), Trace.Lines.end(),
-                          L"TMainForm|  reason: \"" + users + L"\" lets S-1-1-0 change it") !=
-                Trace.Lines.end());
-    // The Folder item that handed the file over failed, and is still there: locked.
-    Engine->CheckWhatIsLeft();
+    EXPECT_TRUE(View.Errors.empty());
+    EXPECT_FALSE(Exists(L"A\\users")) << "the emptied folder waits instead of going now";
+    ASSERT_FALSE(added.empty());
+    const std::wstring moved = added.front();
+    EXPECT_NE(moved.find(L"running.exe"), std::wstring::npos) << WideToUtf8(moved);
     const TItemRecord& item = Engine->Records().Items().at(0);
-    EXPECT_EQ(ItemAction(item, false), L"failed");
-    EXPECT_EQ(item.Errors, View.Errors);
-    EXPECT_EQ(item.AfterRun, L"still there");
-    EXPECT_EQ(item.StillThereBecause, L"locked");
+    EXPECT_EQ(item.Scheduled, (std::vector<std::wstring>{moved, Root.Path() + L"A\\"}));
+    EXPECT_EQ(ItemAction(item, false), L"scheduled");
+
+    TerminateProcess(running.Handle(), 0);
+    WaitForSingleObject(running.Handle(), 10000);
+    DeleteFileW(moved.c_str());
+    RemoveDirectoryW(moved.substr(0, moved.rfind(L'\\')).c_str());
 }
 
 // A running program's file in a folder users may change cannot be deleted but can be moved:
