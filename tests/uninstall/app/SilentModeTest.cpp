@@ -206,6 +206,9 @@ struct TQuietCase {
     bool Ran;
     // A line the trace shows, on the debug monitor and, with "/trace", in the text file.
     const char* Traced;
+    // Every user may change the program folder that holds the held file, as a suite's data
+    // folder may let them.
+    bool UsersMayChange = false;
 };
 
 const TQuietCase QuietCases[] = {
@@ -217,6 +220,8 @@ const TQuietCase QuietCases[] = {
      "The computer must be restarted to complete the uninstallation."},
     {"locked file, restart forced", L"e2e_silent.exe", true, L"-s /ForceRestart /trace", 1641, true,
      true, true, "RebootOnNt..."},
+    {"locked file in a folder users may change", L"e2e_silent.exe", true, L"/quiet /trace", 3010,
+     false, true, true, "The computer must be restarted to complete the uninstallation.", true},
     {"preview of a locked file, restart forced", L"e2e_silent.exe", true,
      L"/quiet /preview /forcerestart /trace", 0, false, false, false, "Uninstallation done."},
     {"error line with a locked file, restart forced", L"e2e_silent_error_line.exe", true,
@@ -233,6 +238,8 @@ TEST_F(SilentModeRun, ExitCodesRestartAndTraceWithoutAnyWindow) {
         SCOPED_TRACE(c.Name);
         NewInstallation();
         std::wstring held = c.Locked ? HoldAFile() : L"";
+        if (c.UsersMayChange)
+            test::LetEveryoneChange(Suite->Path() + L"LP");
         TInstalledProgram program(c.Variant);
         test::TDebugMonitor monitor;
         ASSERT_TRUE(monitor.Ready());
