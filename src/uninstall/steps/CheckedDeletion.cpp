@@ -1,7 +1,9 @@
 #include "uninstall/steps/CheckedDeletion.h"
 
+#include "logging/Logger.h"
 #include "sys/files/FileEntry.h"
 #include "uninstall/engine/Engine.h"
+#include "uninstall/steps/LockedFiles.h"
 
 namespace {
 
@@ -30,4 +32,16 @@ bool DeleteCheckedFile(TUninstallEngine& Engine, const std::wstring& Shown,
         return false;
     }
     return true;
+}
+
+void ReportInUse(TUninstallEngine& Engine, const std::wstring& Path, const std::wstring& TreeTop) {
+    const std::wstring refusal = RestartRefusal(Path, TreeTop);
+    if (refusal.empty()) {
+        Engine.ReportFmt(L"\"%s\" cannot be opened: it would be deleted at the next restart",
+                         {Path});
+        return;
+    }
+    GetLogger().Write(&Engine, L"  reason: %s", {refusal}, ttInformation);
+    Engine.DoErrorFmt(L"\"%s\" is locked and stays: a folder above it can be changed by users",
+                      {Path});
 }

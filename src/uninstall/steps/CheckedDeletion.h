@@ -19,3 +19,8 @@ void ReportLinkLeft(TUninstallEngine& Engine, const std::wstring& Path);
 // to the locked list. True when the file is gone.
 bool DeleteCheckedFile(TUninstallEngine& Engine, const std::wstring& Shown,
                        const std::wstring& Opened);
+
+// The preview's line for an entry in use: it would wait for the restart, or, where the restart
+// list would refuse it (RestartRefusal of LockedFiles.h, with TreeTop), the error line the run
+// would show, its reason traced before.
+void ReportInUse(TUninstallEngine& Engine, const std::wstring& Path, const std::wstring& TreeTop);

@@ -69,8 +69,7 @@ public:
         }
         FileSystem::TEntryHandle file(Opened, false);
         if (!file.Valid()) {
-            FEngine.ReportFmt(L"\"%s\" cannot be opened: it would be deleted at the next restart",
-                              {Full});
+            ReportInUse(FEngine, Full, L"");
         } else if (!file.IsAt(Opened)) {
             ReportLinkLeft(FEngine, Full);
         } else {

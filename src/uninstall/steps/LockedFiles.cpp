@@ -288,3 +288,15 @@ size_t DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>&
     scheduler.Finish();
     return scheduler.Scheduled();
 }
+
+std::wstring RestartRefusal(const std::wstring& Path, const std::wstring& TreeTop) {
+    std::wstring reason = FileSystem::UserControlReason(Path);
+    if (reason.empty())
+        return {};
+    FileSystem::TEntryHandle entry(Path, true);
+    if (entry.Valid() && !entry.IsFolder() && entry.IsPlain(FileSystem::ResolvedSpelling(Path)))
+        return {};
+    if (!TreeTop.empty() && FileSystem::UserControlReason(FolderOf(Key(TreeTop))).empty())
+        return {};
+    return reason;
+}

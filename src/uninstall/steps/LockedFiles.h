@@ -25,3 +25,9 @@ using TLockedFileMoved = std::function<void(const std::wstring& Path, const std:
 size_t DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>& FLockedFiles,
                          const TLockedFileError& ShowError = {},
                          const TLockedFileMoved& Moved = {});
+
+// For a preview: why the restart list would leave Path where it is, an entry a program holds
+// open; empty when it would take it (as it is, or moved out of other users' reach, or once the
+// tree TreeTop is taken out of their reach: TreeTop names the folder a step removes whole, and
+// is empty for a step that removes single files).
+std::wstring RestartRefusal(const std::wstring& Path, const std::wstring& TreeTop);

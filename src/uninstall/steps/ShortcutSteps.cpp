@@ -125,8 +125,7 @@ public:
     void ReportShortcut(const std::wstring& Full, const std::wstring& Opened, const std::wstring&) {
         FileSystem::TEntryHandle file(Opened, false);
         if (!file.Valid())
-            FEngine.ReportFmt(L"\"%s\" cannot be opened: it would be deleted at the next restart",
-                              {Full});
+            ReportInUse(FEngine, Full, L"");
         else if (!file.IsAt(Opened))
             ReportLinkLeft(FEngine, Full);
         else {

@@ -14,8 +14,12 @@ namespace {
 
 class TTreePreview {
 public:
-    TTreePreview(TUninstallEngine& Engine, std::vector<std::wstring> Exclusions)
-        : FEngine(Engine), FExclusions(std::move(Exclusions)) {}
+    // Top is the folder the step removes; a tree that keeps an exclusion is no tree the run
+    // removes whole.
+    TTreePreview(TUninstallEngine& Engine, const std::wstring& Top,
+                 std::vector<std::wstring> Exclusions)
+        : FEngine(Engine), FExclusions(std::move(Exclusions)),
+          FTreeTop(FExclusions.empty() ? Top : L"") {}
 
     // Path as the script spells it; Entry is it opened. True when the entry would stay, or
     // something below it would, so that its folder could not go either.
@@ -33,10 +37,7 @@ public:
         return false;
     }
 
-    void NotOpened(const std::wstring& Path) {
-        FEngine.ReportFmt(L"\"%s\" cannot be opened: it would be deleted at the next restart",
-                          {Path});
-    }
+    void NotOpened(const std::wstring& Path) { ReportInUse(FEngine, Path, FTreeTop); }
 
     void Summary(const std::wstring& Path) const {
         FEngine.ReportFmt(L"Folder \"%s\": %u files (%u bytes) and %u folders would be deleted",
@@ -82,6 +83,7 @@ private:
 
     TUninstallEngine& FEngine;
     std::vector<std::wstring> FExclusions;
+    std::wstring FTreeTop;
     unsigned long long FFiles = 0;
     unsigned long long FBytes = 0;
     unsigned long long FFolders = 0;
@@ -92,7 +94,7 @@ private:
 void PreviewDirectory(TUninstallEngine& Engine, const std::wstring& Path,
                       const std::wstring& Exclude) {
     GetLogger().Write(&Engine, L"PreviewDirectory(%s, %s)", {Path, Exclude}, ttInformation);
-    TTreePreview preview(Engine, CommaTextList(Exclude));
+    TTreePreview preview(Engine, Path, CommaTextList(Exclude));
     TEntryHandle top(Path, false);
     if (!top.Valid()) {
         preview.NotOpened(IncludeTrailingBackslash(Path));

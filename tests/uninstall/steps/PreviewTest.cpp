@@ -8,6 +8,7 @@
 #include "support/ServiceSupport.h"
 #include "support/SettingReceiver.h"
 #include "sys/com/ShortcutLink.h"
+#include "sys/files/UserControl.h"
 #include "uninstall/steps/StepFixture.h"
 
 #include <map>
@@ -201,6 +202,35 @@ TEST_F(PreviewTest, FolderAndFileStepsCountWhatTheyWouldDeleteAndChangeNothing) 
     EXPECT_EQ(TreeState(Root.Path() + L"."), before);
     EXPECT_EQ(TreeState(windows), windowsBefore);
     EXPECT_FALSE(Traced(L"TMainForm|  deleting file \"" + Root.Path() + L"logs\\one.log\"..."));
+}
+
+// A file held open without sharing in a folder every user may change: a File step's run would
+// leave it with an error line, and the preview says so, not that it would wait for the
+// restart; a Folder step that removes the whole tree would take the tree out of users' reach
+// and leave the file to the restart, and the preview says that.
+TEST_F(PreviewTest, ALockedFileTheRunWouldRefuseIsNotSaidToWaitForTheRestart) {
+    const std::wstring users = Root.Path() + L"app\\users";
+    const std::wstring held = Make(L"app\\users\\held.dll");
+    test::LetEveryoneChange(users);
+    test::TRunningProcess holder(L"\"" + test::HelperPath(L"procs_child.exe") + L"\" hold \"" +
+                                 held + L"\"");
+    ASSERT_TRUE(test::WaitForFile(held + L".held", 20000));
+    const std::wstring waits =
+        L"\"" + held + L"\" cannot be opened: it would be deleted at the next restart";
+    const std::wstring stays =
+        L"\"" + held + L"\" is locked and stays: a folder above it can be changed by users";
+
+    RunSteps(L"<Files><File Path=\"" + users + L"\" Mask=\"*.dll\" Recursive=\"False\"/></Files>");
+    EXPECT_EQ(View.Errors, std::vector<std::wstring>{stays});
+    ExpectReported({L"Error: " + stays});
+    const auto reported = Reported();
+    EXPECT_EQ(std::find(reported.begin(), reported.end(), waits), reported.end());
+
+    View.Errors.clear();
+    RunSteps(L"<Folders><Folder Path=\"" + Root.Path() + L"app\"/></Folders>");
+    EXPECT_TRUE(View.Errors.empty());
+    ExpectReported({waits});
+    EXPECT_NE(FileSystem::UserControlReason(held), L"") << "a preview changed the folder";
 }
 
 // A link inside the tree is reported as the deletion would treat it, and neither the link nor
