@@ -49,11 +49,10 @@ private:
 // One entry, opened as itself (a link is not followed). Where the owner cannot be set (a file
 // system that keeps none of its own, as Wine's), the access list alone is.
 DWORD TakeEntry(const std::wstring& Path, const TAdminsOnly& Security) {
-    TFileHandle entry(CreateFileW(Path.c_str(), READ_CONTROL | WRITE_DAC | WRITE_OWNER,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                  nullptr));
+    TFileHandle entry(
+        CreateFileW(Path.c_str(), READ_CONTROL | WRITE_DAC | WRITE_OWNER,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!entry)
         return GetLastError();
     const SECURITY_INFORMATION dacl =

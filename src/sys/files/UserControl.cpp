@@ -196,8 +196,7 @@ std::wstring OutputFileReason(const std::wstring& Path) {
     if (std::wstring reason = UserControlReason(folder); !reason.empty())
         return reason;
     // The name itself, when anything is there (a link whose target is gone too).
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
-        IsMissing(GetLastError()))
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && IsMissing(GetLastError()))
         return {};
     return UserControlReason(path);
 }
@@ -205,18 +204,16 @@ std::wstring OutputFileReason(const std::wstring& Path) {
 std::wstring AddingEntriesReason(const std::wstring& Folder) {
     if (std::wstring reason = UserControlReason(Folder); !reason.empty())
         return reason;
-    TFileHandle entry(CreateFileW(Folder.c_str(), READ_CONTROL,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                  nullptr));
+    TFileHandle entry(
+        CreateFileW(Folder.c_str(), READ_CONTROL,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!entry)
         return Format(L"\"%s\" cannot be checked (%s)", {Folder, SystemErrorText(GetLastError())});
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const DWORD status =
-        GetSecurityInfo(entry.Get(), SE_FILE_OBJECT,
-                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                        nullptr, nullptr, &descriptor);
+    const DWORD status = GetSecurityInfo(entry.Get(), SE_FILE_OBJECT,
+                                         OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                         nullptr, nullptr, nullptr, nullptr, &descriptor);
     if (status != ERROR_SUCCESS)
         return Format(L"\"%s\" cannot be checked (%s)", {Folder, SystemErrorText(status)});
     TLocalMemory owned(descriptor);

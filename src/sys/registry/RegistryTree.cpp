@@ -135,9 +135,9 @@ TRegKey OpenWithoutLinks(HKEY Root, const std::wstring& Path, REGSAM Access, std
         walked += (walked.empty() ? L"" : L"\\") + name;
         const bool last = end == path.size();
         TRegKey next;
-        Status = RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK,
-                               (last ? Access : KEY_ENUMERATE_SUB_KEYS) | KEY_QUERY_VALUE,
-                               next.Put());
+        Status =
+            RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK,
+                          (last ? Access : KEY_ENUMERATE_SUB_KEYS) | KEY_QUERY_VALUE, next.Put());
         if (Status != ERROR_SUCCESS) {
             next.Release();
             return {};
@@ -159,8 +159,8 @@ TTreeDeletion DeleteSubTree(HKEY Parent, const std::wstring& Name) {
     if (DWORD status = OpenAsItself(Parent, Name, key); status != ERROR_SUCCESS)
         return {status, L""};
     const std::wstring name = KeyRealName(key.Get());
-    if (std::wstring reason = name.empty() ? L"the key's real name cannot be read"
-                                           : ProtectedKeyNameReason(name);
+    if (std::wstring reason =
+            name.empty() ? L"the key's real name cannot be read" : ProtectedKeyNameReason(name);
         !reason.empty())
         return {ERROR_SUCCESS, reason};
     return {DeleteOpenTree(key.Get()), L""};

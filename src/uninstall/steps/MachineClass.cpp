@@ -50,8 +50,8 @@ std::wstring ServerText(HKEY Class, std::initializer_list<const wchar_t*> Kinds 
         TRegKey server = Registry::OpenRead(Class, kind);
         if (!server)
             continue;
-        std::wstring file = MachineEnvironment::Expand(Registry::ReadString(server.Get(), L""),
-                                                      KEY_WOW64_32KEY);
+        std::wstring file =
+            MachineEnvironment::Expand(Registry::ReadString(server.Get(), L""), KEY_WOW64_32KEY);
         if (!file.empty() && file[0] == L'"')
             file = file.substr(1, file.find(L'"', 1) - 1);
         else if (kind[0] == L'L')

@@ -89,7 +89,8 @@ void TUninstallEngine::UninstallProfiles(const TXmlNode& Group) {
             TStepKeyDeletion deletion = DeleteSubKeyTree(*this, key.Get(), root, keyPath, profile);
             if (!deletion.Error.empty())
                 ShowErrorWithReason(
-                    *this, Format(L"Delete registry key \"%s\" failed", {keyPath + L"\\" + profile}),
+                    *this,
+                    Format(L"Delete registry key \"%s\" failed", {keyPath + L"\\" + profile}),
                     deletion.Error);
         }
     } catch (const std::exception& e) {

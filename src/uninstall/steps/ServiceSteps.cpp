@@ -89,8 +89,8 @@ std::wstring ServiceProgram(const std::wstring& ImagePath) {
 TRemovalCommand RemovalCommand(const std::wstring& ImagePath, const std::wstring& Param) {
     std::wstring program = ServiceProgram(ImagePath);
     if (std::wstring reason = FileSystem::UserControlReason(program); !reason.empty())
-        throw Exception(Format(L"The service's program \"%s\" is not started (%s)",
-                               {program, reason}));
+        throw Exception(
+            Format(L"The service's program \"%s\" is not started (%s)", {program, reason}));
     const std::wstring shown =
         program.find(L' ') == std::wstring::npos ? program : L"\"" + program + L"\"";
     return {program, shown + L" " + Param};

@@ -21,11 +21,14 @@ TEST(ComServer, AServerWhoseFolderUsersMayAddToGetsItsImportsFromTheSystemFolder
 
     DWORD error = ERROR_SUCCESS;
     {
-        TModuleHandle limited = ComServer::Load(server, ComServer::TImportSearch::SystemOnly, error);
+        TModuleHandle limited =
+            ComServer::Load(server, ComServer::TImportSearch::SystemOnly, error);
         EXPECT_FALSE(limited) << "the import beside it was taken";
-        EXPECT_EQ(error, static_cast<DWORD>(ERROR_MOD_NOT_FOUND)) << WideToUtf8(SystemErrorText(error));
+        EXPECT_EQ(error, static_cast<DWORD>(ERROR_MOD_NOT_FOUND))
+            << WideToUtf8(SystemErrorText(error));
     }
-    TModuleHandle beside = ComServer::Load(server, ComServer::TImportSearch::BesideAndSystem, error);
+    TModuleHandle beside =
+        ComServer::Load(server, ComServer::TImportSearch::BesideAndSystem, error);
     EXPECT_TRUE(beside) << WideToUtf8(SystemErrorText(error));
 }
 

@@ -533,9 +533,9 @@ TEST_F(RegasmStepTest, AnAssemblyOtherUsersCanChangeIsNotHandedToTheTool) {
     RunRegasm(assembly);
 
     EXPECT_TRUE(RecordLines(ToolRecord).empty()) << "the tool ran";
-    EXPECT_EQ(View.Errors, std::vector<std::wstring>{L"Assembly \"" + assembly +
-                                                     L"\" is not unregistered (\"" + Root.Path() +
-                                                     L"open\" lets S-1-1-0 change it)"});
+    EXPECT_EQ(View.Errors,
+              std::vector<std::wstring>{L"Assembly \"" + assembly + L"\" is not unregistered (\"" +
+                                        Root.Path() + L"open\" lets S-1-1-0 change it)"});
 }
 
 TEST_F(RegasmStepTest, AnAssemblyThatIsNotThereIsNotHandedToTheTool) {

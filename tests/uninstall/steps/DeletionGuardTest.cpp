@@ -150,7 +150,8 @@ TEST_F(StepTest, AUserShellFolderOutsideTheProfileIsNotUsed) {
     {
         TUserShellFolder desktop(L"Desktop", other);
         ASSERT_EQ(TSystemPath::GetDesktopPath(false), other) << "the user's setting is not used";
-        RunSteps(FolderStep(L"%Path.UserDesktop%Suite") + FileStep(L"%Path.UserDesktop%", L"*.txt"));
+        RunSteps(FolderStep(L"%Path.UserDesktop%Suite") +
+                 FileStep(L"%Path.UserDesktop%", L"*.txt"));
     }
     EXPECT_TRUE(inFolder.Alive());
     EXPECT_TRUE(besideIt.Alive());

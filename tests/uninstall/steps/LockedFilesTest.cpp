@@ -168,11 +168,12 @@ TEST_F(StepTest, ALockedFileBelowAFolderUsersCanChangeWaitsOnlyOnceTheTreeIsOutO
     const TCase cases[] = {
         {"the Folder step's tree", L"<Folders><Folder Path=\"" + Root.Path() + L"A\"/></Folders>",
          true},
-        {"a File step", L"<Files><File Path=\"" + Root.Path() +
-                           L"A\\users\" Mask=\"*.dll\" Recursive=\"False\"/></Files>",
+        {"a File step",
+         L"<Files><File Path=\"" + Root.Path() +
+             L"A\\users\" Mask=\"*.dll\" Recursive=\"False\"/></Files>",
          false},
-        {"a tree with an exclusion", L"<Folders><Folder Path=\"" + Root.Path() +
-                                         L"A\" Exclude=\"*\\keep\\\"/></Folders>",
+        {"a tree with an exclusion",
+         L"<Folders><Folder Path=\"" + Root.Path() + L"A\" Exclude=\"*\\keep\\\"/></Folders>",
          false},
     };
     for (const auto& c : cases) {

@@ -64,9 +64,9 @@ TEST_F(ProfileStepTest, ALinkInTheUsersHiveLeadsTheStepNowhere) {
     for (const std::wstring& below : {std::wstring(L"\\Profiles"), std::wstring()}) {
         const std::wstring key = L"HKCU\\" + link + below;
         RunProfiles(Profiles(key, below.empty() ? L"Profiles" : DefaultExpression));
-        EXPECT_EQ(View.Errors, std::vector<std::wstring>{L"Mail profiles below \"" + key +
-                                                         L"\" are not deleted (\"" + link +
-                                                         L"\" is a link)"});
+        EXPECT_EQ(View.Errors,
+                  std::vector<std::wstring>{L"Mail profiles below \"" + key +
+                                            L"\" are not deleted (\"" + link + L"\" is a link)"});
         EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, profile, KEY_WOW64_64KEY));
     }
 }
@@ -133,8 +133,8 @@ TEST_F(ProfileStepTest, TheSubkeysOfASystemKeyAreNoProfiles) {
               (std::vector<std::wstring>{
                   L"Registry key \"HKCU\\Software\" is not deleted (the key is a top key of its "
                   L"hive)",
-                  L"Mail profiles below \"" + viaLink + L"\" are not deleted (\"" +
-                      key.Path() + L"\\Up\" is a link)"}));
+                  L"Mail profiles below \"" + viaLink + L"\" are not deleted (\"" + key.Path() +
+                      L"\\Up\" is a link)"}));
     EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, key.Path()));
 }
 

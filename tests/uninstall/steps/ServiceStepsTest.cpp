@@ -209,10 +209,10 @@ TEST_F(ServiceStepTest, AProgramOtherUsersCanChangeIsNotStarted) {
 
     RunSteps(Services(ServiceStep(service.Name(), L"-remove")));
 
-    EXPECT_EQ(View.Errors, std::vector<std::wstring>{
-                               L"Uninstall Service failed (The service's program \"" +
-                               service.Exe() + L"\" is not started (\"" + folder +
-                               L"\" lets S-1-1-0 change it))"});
+    EXPECT_EQ(View.Errors,
+              std::vector<std::wstring>{L"Uninstall Service failed (The service's program \"" +
+                                        service.Exe() + L"\" is not started (\"" + folder +
+                                        L"\" lets S-1-1-0 change it))"});
     EXPECT_EQ(service.RemovalCommandLine(), L"") << "the program ran";
     EXPECT_TRUE(service.KeyExists());
 }
