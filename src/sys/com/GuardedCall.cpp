@@ -37,6 +37,8 @@ EXCEPTION_DISPOSITION NTAPI Handler(EXCEPTION_RECORD* Exception, void* Frame, CO
     __builtin_longjmp(frame->Jump, 1);
 }
 
+} // namespace
+
 EXCEPTION_REGISTRATION_RECORD* ChainHead() {
     EXCEPTION_REGISTRATION_RECORD* head;
     asm volatile("movl %%fs:0, %0" : "=r"(head));
@@ -46,8 +48,6 @@ EXCEPTION_REGISTRATION_RECORD* ChainHead() {
 void SetChainHead(EXCEPTION_REGISTRATION_RECORD* Head) {
     asm volatile("movl %0, %%fs:0" : : "r"(Head) : "memory");
 }
-
-} // namespace
 
 __attribute__((noinline)) DWORD Run(void (*Call)(void*), void* Context) {
     // volatile: read again after the jump back.

@@ -11,4 +11,9 @@ namespace GuardedCall {
 // C++ exception of Call's included, which goes on to the caller.
 DWORD Run(void (*Call)(void*), void* Context);
 
+// The head of the thread's chain of exception handler records (FS:[0]), and setting it: for
+// code that keeps records of its own, as the guard does.
+EXCEPTION_REGISTRATION_RECORD* ChainHead();
+void SetChainHead(EXCEPTION_REGISTRATION_RECORD* Head);
+
 } // namespace GuardedCall

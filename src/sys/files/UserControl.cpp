@@ -136,6 +136,23 @@ std::wstring DescriptorControlReason(const std::wstring& Path, PSECURITY_DESCRIP
     return {};
 }
 
+namespace {
+
+// The decision on an open entry's own descriptor; Path names it in the reason.
+std::wstring OpenEntryControlReason(HANDLE Entry, const std::wstring& Path, bool Folder,
+                                    bool AddingCounts) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD status = GetSecurityInfo(Entry, SE_FILE_OBJECT,
+                                         OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                         nullptr, nullptr, nullptr, nullptr, &descriptor);
+    if (status != ERROR_SUCCESS)
+        return Format(L"\"%s\" cannot be checked (%s)", {Path, SystemErrorText(status)});
+    TLocalMemory owned(descriptor);
+    return DescriptorControlReason(Path, descriptor, Folder, AddingCounts);
+}
+
+} // namespace
+
 std::wstring UserControlReason(const std::wstring& Path) {
     // Above a part that does not exist, adding an entry is enough to decide what the path
     // names.
@@ -170,15 +187,8 @@ std::wstring UserControlReason(const std::wstring& Path) {
         }
         if (!link.empty())
             continue;
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        const DWORD status = GetSecurityInfo(entry.Get(), SE_FILE_OBJECT,
-                                             OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                             nullptr, nullptr, nullptr, nullptr, &descriptor);
-        if (status != ERROR_SUCCESS)
-            return Format(L"\"%s\" cannot be checked (%s)", {at, SystemErrorText(status)});
-        TLocalMemory owned(descriptor);
         const bool folder = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        std::wstring reason = DescriptorControlReason(at, descriptor, folder, addingCounts);
+        std::wstring reason = OpenEntryControlReason(entry.Get(), at, folder, addingCounts);
         if (!reason.empty())
             return reason;
         addingCounts = false;
@@ -210,14 +220,7 @@ std::wstring AddingEntriesReason(const std::wstring& Folder) {
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!entry)
         return Format(L"\"%s\" cannot be checked (%s)", {Folder, SystemErrorText(GetLastError())});
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const DWORD status = GetSecurityInfo(entry.Get(), SE_FILE_OBJECT,
-                                         OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                         nullptr, nullptr, nullptr, nullptr, &descriptor);
-    if (status != ERROR_SUCCESS)
-        return Format(L"\"%s\" cannot be checked (%s)", {Folder, SystemErrorText(status)});
-    TLocalMemory owned(descriptor);
-    return DescriptorControlReason(Folder, descriptor, true, true);
+    return OpenEntryControlReason(entry.Get(), Folder, true, true);
 }
 
 } // namespace FileSystem

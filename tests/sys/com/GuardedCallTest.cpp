@@ -8,15 +8,8 @@
 
 namespace {
 
-EXCEPTION_REGISTRATION_RECORD* ChainHead() {
-    EXCEPTION_REGISTRATION_RECORD* head;
-    asm volatile("movl %%fs:0, %0" : "=r"(head));
-    return head;
-}
-
-void SetChainHead(EXCEPTION_REGISTRATION_RECORD* Head) {
-    asm volatile("movl %0, %%fs:0" : : "r"(Head) : "memory");
-}
+using GuardedCall::ChainHead;
+using GuardedCall::SetChainHead;
 
 // An access violation the compiler cannot see coming.
 void Crash() {
