@@ -204,14 +204,16 @@ private:
 
     // A tree the run is removing anyway is the administrators' alone from now on, so that what
     // is in it can wait for the restart; never a tree that holds anything else (an excluded
-    // folder, something added since), nor one whose parent other users can change.
+    // folder, something added since), nor one whose parent other users can change, nor a
+    // protected folder under any spelling.
     bool TakeTreeOutOfReach(const std::wstring& path) {
         const std::wstring top = TreeOf(path);
         if (top.empty())
             return false;
         if (FTaken.count(top))
             return true;
-        if (!FileSystem::UserControlReason(FolderOf(top)).empty() || !OnlyLockedInside(top))
+        if (!ProtectedFolderReason(top).empty() ||
+            !FileSystem::UserControlReason(FolderOf(top)).empty() || !OnlyLockedInside(top))
             return false;
         if (DWORD rc = FileSystem::TakeTreeFromUsers(top); rc != 0) {
             Trace(L"..%s cannot be taken out of users' reach (%s)", {top, SystemErrorText(rc)});
