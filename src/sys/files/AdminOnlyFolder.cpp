@@ -1,6 +1,7 @@
 #include "sys/files/AdminOnlyFolder.h"
 
 #include "core/Handle.h"
+#include "sys/files/FileEntry.h"
 #include "sys/files/UserControl.h"
 
 #include <windows.h>
@@ -50,7 +51,7 @@ private:
 // system that keeps none of its own, as Wine's), the access list alone is.
 DWORD TakeEntry(const std::wstring& Path, const TAdminsOnly& Security) {
     TFileHandle entry(
-        CreateFileW(Path.c_str(), READ_CONTROL | WRITE_DAC | WRITE_OWNER,
+        CreateFileW(ExactPath(Path).c_str(), READ_CONTROL | WRITE_DAC | WRITE_OWNER,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!entry)
@@ -68,7 +69,7 @@ DWORD TakeEntry(const std::wstring& Path, const TAdminsOnly& Security) {
 DWORD TakeTree(const std::wstring& Folder, const TAdminsOnly& Security) {
     DWORD first = TakeEntry(Folder, Security);
     WIN32_FIND_DATAW data;
-    TFindHandle find(FindFirstFileW((Folder + L"\\*").c_str(), &data));
+    TFindHandle find(FindFirstFileW(ExactPath(Folder + L"\\*").c_str(), &data));
     for (bool more = find.Valid(); more; more = FindNextFileW(find.Get(), &data)) {
         const std::wstring name = data.cFileName;
         if (name == L"." || name == L"..")

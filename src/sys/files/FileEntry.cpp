@@ -3,6 +3,7 @@
 #include "core/Text.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <string_view>
 #include <vector>
 
@@ -58,6 +59,45 @@ template <class F> std::wstring Filled(F Fill) {
     }
 }
 
+// "X:\..." with nothing the Win32 layer would have to resolve: no "/", no "." or ".." part, no
+// empty part.
+bool IsPlainAbsolute(std::wstring_view Path) {
+    if (Path.size() < 3 || !iswalpha(Path[0]) || Path[1] != L':' || Path[2] != L'\\' ||
+        Path.find(L'/') != std::wstring_view::npos)
+        return false;
+    for (size_t start = 3; start < Path.size();) {
+        size_t end = Path.find(L'\\', start);
+        if (end == std::wstring_view::npos)
+            end = Path.size();
+        const std::wstring_view part = Path.substr(start, end - start);
+        if (part.empty() ? end != Path.size() - 1 && end != Path.size()
+                         : part == L"." || part == L"..")
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+// Each part of a path without the dots and blanks it ends with: how the Win32 layer, and Wine
+// in a handle's name, give a name such as "a." or "b ".
+std::wstring WithoutTrailingDots(std::wstring_view Path) {
+    std::wstring out;
+    size_t start = 0;
+    for (;;) {
+        size_t end = Path.find(L'\\', start);
+        std::wstring_view part =
+            Path.substr(start, end == std::wstring_view::npos ? end : end - start);
+        while (!part.empty() && (part.back() == L'.' || part.back() == L' ') && part != L"." &&
+               part != L"..")
+            part.remove_suffix(1);
+        out += part;
+        if (end == std::wstring_view::npos)
+            return out;
+        out += L'\\';
+        start = end + 1;
+    }
+}
+
 // A 32-bit program on 64-bit Windows that names System32 reaches SysWOW64: the system's own
 // redirection, not a link.
 std::wstring WowRedirected(const std::wstring& Path) {
@@ -78,15 +118,23 @@ std::wstring WowRedirected(const std::wstring& Path) {
 
 } // namespace
 
+std::wstring ExactPath(const std::wstring& Path) {
+    return IsPlainAbsolute(Path) ? L"\\\\?\\" + Path : Path;
+}
+
 std::wstring ResolvedSpelling(const std::wstring& Path) {
     std::wstring plain = WithoutLongPrefix(Path);
-    std::wstring full =
-        Filled([&](wchar_t* b, DWORD n) { return GetFullPathNameW(plain.c_str(), n, b, nullptr); });
+    // A plain full path keeps its names as they are: the Win32 rules would cut "a." to "a".
+    std::wstring full = IsPlainAbsolute(plain) ? plain : Filled([&](wchar_t* b, DWORD n) {
+        return GetFullPathNameW(plain.c_str(), n, b, nullptr);
+    });
     if (full.empty())
         return WithoutTrailingBackslash(plain);
+    // A short name ("PROGRA~1") has a "~", and only the Win32 form expands it under Wine.
+    const std::wstring asked = full.find(L'~') == std::wstring::npos ? ExactPath(full) : full;
     std::wstring longName =
-        Filled([&](wchar_t* b, DWORD n) { return GetLongPathNameW(full.c_str(), b, n); });
-    return WithoutTrailingBackslash(longName.empty() ? full : longName);
+        Filled([&](wchar_t* b, DWORD n) { return GetLongPathNameW(asked.c_str(), b, n); });
+    return WithoutTrailingBackslash(longName.empty() ? full : WithoutLongPrefix(longName));
 }
 
 bool SamePath(const std::wstring& A, const std::wstring& B) {
@@ -120,9 +168,10 @@ TEntryHandle::TEntryHandle(const std::wstring& Path, const TEntry& Listed) {
 void TEntryHandle::Open(const std::wstring& Path, bool ForDelete) {
     const DWORD access = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES |
                          (ForDelete ? DELETE | FILE_WRITE_ATTRIBUTES : 0);
-    FHandle.Reset(CreateFileW(
-        Path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FHandle.Reset(CreateFileW(ExactPath(Path).c_str(), access,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!FHandle) {
         FError = GetLastError();
         return;
@@ -132,6 +181,23 @@ void TEntryHandle::Open(const std::wstring& Path, bool ForDelete) {
         return GetFinalPathNameByHandleW(FHandle.Get(), b, n,
                                          FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     })));
+    if (FFinalPath.empty())
+        FFinalPath = NameOnVolume(WithoutLongPrefix(Path));
+}
+
+// Where the handle is, from its name on the volume and the drive Path names: Wine gives no
+// final path for a path longer than 260 characters, but does give this name, which shows a
+// link's target as the final path would.
+std::wstring TEntryHandle::NameOnVolume(const std::wstring& Path) const {
+    if (Path.size() < 2 || Path[1] != L':')
+        return {};
+    std::vector<LONGLONG> buffer(2048);
+    if (!GetFileInformationByHandleEx(FHandle.Get(), FileNameInfo, buffer.data(),
+                                      static_cast<DWORD>(buffer.size() * sizeof(LONGLONG))))
+        return {};
+    const auto* name = reinterpret_cast<const FILE_NAME_INFO*>(buffer.data());
+    return WithoutTrailingBackslash(
+        Path.substr(0, 2) + std::wstring(name->FileName, name->FileNameLength / sizeof(wchar_t)));
 }
 
 // The attributes alone: the full file information costs ten times as much under Wine, and
@@ -166,8 +232,16 @@ bool TEntryHandle::IsAt(const std::wstring& Expected) const {
     if (Expected.rfind(L"\\\\?\\UNC\\", 0) == 0)
         return IsAt(WithoutLongPrefix(Expected));
     const std::wstring_view expected = PlainView(Expected);
-    return SameText(FFinalPath, expected) ||
-           SamePath(FFinalPath, WowRedirected(std::wstring(expected)));
+    if (SameText(FFinalPath, expected) ||
+        SamePath(FFinalPath, WowRedirected(std::wstring(expected))))
+        return true;
+    // Wine names a handle of "a." or "b " without the trailing dot or blank, as the Win32 layer
+    // would spell the path. Where that is the only difference, the handle is where Expected
+    // says, and Expected keeps its spelling for what is reached below it.
+    if (!SameText(WithoutTrailingDots(FFinalPath), WithoutTrailingDots(expected)))
+        return false;
+    FFinalPath = std::wstring(expected);
+    return true;
 }
 
 bool TEntryHandle::IsPlain(const std::wstring& Expected) const {

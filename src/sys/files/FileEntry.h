@@ -10,6 +10,12 @@
 // through the handle that was checked.
 namespace FileSystem {
 
+// A full path "X:\..." that names its entries exactly as written ("\\?\X:\..."): no name is
+// rewritten by the Win32 layer (a trailing dot or blank cut off, "NUL" or "aux.txt" taken for a
+// device) and no length limit applies. A path that is not plainly absolute (relative, with
+// "/", "." or ".." parts or doubled delimiters) is returned as it is, for the Win32 rules.
+std::wstring ExactPath(const std::wstring& Path);
+
 // The path as the system spells the object it names: full, long names, no "\\?\" prefix, no
 // trailing backslash (a drive root keeps its own). Parts that do not exist keep the spelling
 // given. Links are not resolved: that is what the final path of an open handle tells.
@@ -87,13 +93,15 @@ public:
 
 private:
     void Open(const std::wstring& Path, bool ForDelete);
+    std::wstring NameOnVolume(const std::wstring& Path) const;
     void ReadAttributes();
     DWORD SetAttributes(DWORD Attributes);
 
     TFileHandle FHandle;
     DWORD FError = 0;
     DWORD FAttributes = 0;
-    std::wstring FFinalPath;
+    // Adopts Expected's spelling where it differs only as Wine's names do (IsAt).
+    mutable std::wstring FFinalPath;
 };
 
 } // namespace FileSystem

@@ -1,11 +1,12 @@
 #include "sys/files/FileSystem.h"
 #include "core/Handle.h"
+#include "sys/files/FileEntry.h"
 
 namespace FileSystem {
 
 void ForEachEntry(const std::wstring& Folder, const std::function<void(const TEntry&)>& Visit) {
     WIN32_FIND_DATAW data;
-    TFindHandle find(FindFirstFileW((Folder + L"*.*").c_str(), &data));
+    TFindHandle find(FindFirstFileW(ExactPath(Folder + L"*").c_str(), &data));
     if (!find)
         return;
     do {
@@ -22,7 +23,7 @@ bool FolderExists(const std::wstring& Path) {
 }
 
 DWORD Attributes(const std::wstring& Path) {
-    return GetFileAttributesW(Path.c_str());
+    return GetFileAttributesW(ExactPath(Path).c_str());
 }
 
 UINT DriveType(const std::wstring& Root) {
@@ -36,19 +37,21 @@ DWORD Result(BOOL ok) {
 } // namespace
 
 DWORD SetAttributes(const std::wstring& Path, DWORD Attributes) {
-    return Result(SetFileAttributesW(Path.c_str(), Attributes));
+    return Result(SetFileAttributesW(ExactPath(Path).c_str(), Attributes));
 }
 
 DWORD DeleteOneFile(const std::wstring& Path) {
-    return Result(::DeleteFileW(Path.c_str()));
+    return Result(::DeleteFileW(ExactPath(Path).c_str()));
 }
 
 DWORD RemoveFolder(const std::wstring& Path) {
-    return Result(RemoveDirectoryW(Path.c_str()));
+    return Result(RemoveDirectoryW(ExactPath(Path).c_str()));
 }
 
+// The exact form: the restart list then holds the entry's own name ("\\??\\C:\\...\\a."), not
+// what the Win32 layer would make of it.
 DWORD DeleteAtRestart(const std::wstring& Path) {
-    return Result(MoveFileExW(Path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    return Result(MoveFileExW(ExactPath(Path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
 }
 
 } // namespace FileSystem

@@ -6,6 +6,8 @@
 
 // Thin file-system calls of the folder and file steps. They report failure by result so that
 // the steps can decide what a failure means (most go to the locked list, not to an error).
+// A plain full path is used in its exact form (ExactPath of FileEntry.h): names as they are,
+// any length.
 namespace FileSystem {
 
 struct TEntry {

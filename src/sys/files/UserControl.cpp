@@ -164,7 +164,7 @@ std::wstring UserControlReason(const std::wstring& Path) {
         // Reading attributes and the descriptor is not subject to sharing: a file another
         // program holds open without sharing, the usual locked entry, is still checked.
         TFileHandle entry(CreateFileW(
-            at.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+            ExactPath(at).c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (!entry) {
@@ -206,7 +206,8 @@ std::wstring OutputFileReason(const std::wstring& Path) {
     if (std::wstring reason = UserControlReason(folder); !reason.empty())
         return reason;
     // The name itself, when anything is there (a link whose target is gone too).
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && IsMissing(GetLastError()))
+    if (GetFileAttributesW(ExactPath(path).c_str()) == INVALID_FILE_ATTRIBUTES &&
+        IsMissing(GetLastError()))
         return {};
     return UserControlReason(path);
 }
@@ -215,7 +216,7 @@ std::wstring AddingEntriesReason(const std::wstring& Folder) {
     if (std::wstring reason = UserControlReason(Folder); !reason.empty())
         return reason;
     TFileHandle entry(
-        CreateFileW(Folder.c_str(), READ_CONTROL,
+        CreateFileW(ExactPath(Folder).c_str(), READ_CONTROL,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!entry)

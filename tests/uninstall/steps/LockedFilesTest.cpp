@@ -10,6 +10,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -306,6 +307,46 @@ TEST(LockedFiles, ARunningProgramBelowAFolderUsersCanChangeIsMovedOutOfTheirReac
     WaitForSingleObject(running.Handle(), 10000);
     DeleteFileW(moved.c_str());
     RemoveDirectoryW(folder.c_str());
+}
+
+} // namespace
+
+namespace {
+
+// A held entry whose name the Win32 layer would rewrite ("a." would become "a"), and one deep
+// past 260 characters, wait for the restart under their own names: the restart list names
+// those very entries, and the folders above them.
+TEST_F(StepTest, AHeldEntryWaitsForTheRestartUnderItsOwnName) {
+    const std::wstring top = Root.Path() + L"suite";
+    std::wstring deep = top;
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+    while (deep.size() < 600) {
+        deep += L"\\cache-0123456789abcdefghijklmnopqrstuvwxyz";
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+    }
+    const std::wstring dotted = top + L"\\a.", held = deep + L"\\held.bin";
+    std::vector<std::unique_ptr<test::TRunningProcess>> holders;
+    for (const auto& path : {dotted, held}) {
+        test::WriteTextFile(L"\\\\?\\" + path, "x");
+        holders.push_back(std::make_unique<test::TRunningProcess>(
+            L"\"" + test::HelperPath(L"procs_child.exe") + L"\" hold \"\\\\?\\" + path + L"\""));
+        ASSERT_TRUE(test::WaitForFile(L"\\\\?\\" + path + L".held", 20000)) << WideToUtf8(path);
+    }
+
+    RunSteps(L"<Folders><Folder Path=\"" + top + L"\"/></Folders>");
+    EXPECT_TRUE(View.Errors.empty()) << WideToUtf8(View.Errors.front());
+    size_t before = test::PendingDeletions().size();
+    Engine->DeleteLockedFiles();
+    auto added = NewSince(before);
+
+    for (const auto& path : {dotted, held, deep, top})
+        EXPECT_NE(std::find(added.begin(), added.end(), path), added.end()) << WideToUtf8(path);
+    EXPECT_EQ(std::find(added.begin(), added.end(), top + L"\\a"), added.end())
+        << "another name than the entry's";
+    for (auto& holder : holders) {
+        TerminateProcess(holder->Handle(), 0);
+        WaitForSingleObject(holder->Handle(), 10000);
+    }
 }
 
 } // namespace
