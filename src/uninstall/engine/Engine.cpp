@@ -76,15 +76,18 @@ bool TUninstallEngine::OnDeveloperWorkstation(const std::wstring& Computer) cons
 
 size_t TUninstallEngine::DeleteLockedFiles() {
     FRecords.End();
-    return ::DeleteLockedFiles(
-        this, FLockedFiles,
-        [this](const std::wstring& Path, const std::wstring& Error) {
-            FRecords.PathStays(Path, Error);
-            DoError(Error);
-        },
-        [this](const std::wstring& Path, const std::wstring& Now) {
-            FRecords.PathMoved(Path, Now);
-        });
+    TLockedFileEvents events;
+    events.Stays = [this](const std::wstring& Path, const std::wstring& Error) {
+        FRecords.PathStays(Path, Error);
+        DoError(Error);
+    };
+    events.Moved = [this](const std::wstring& Path, const std::wstring& Now) {
+        FRecords.PathMoved(Path, Now);
+    };
+    events.Taken = [this](const std::wstring& Path) {
+        FRecords.PathTaken(Path);
+    };
+    return ::DeleteLockedFiles(this, FLockedFiles, events);
 }
 
 void TUninstallEngine::CheckWhatIsLeft() {

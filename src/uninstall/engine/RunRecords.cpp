@@ -112,6 +112,17 @@ void TRunRecords::PathMoved(const std::wstring& Path, const std::wstring& Now) {
     }
 }
 
+void TRunRecords::PathTaken(const std::wstring& Path) {
+    if (std::any_of(FItems.begin(), FItems.end(),
+                    [&](const TItemRecord& item) { return HoldsPath(item.Scheduled, Path); }))
+        return;
+    const std::wstring folder = PathKey(Path) + L"\\";
+    for (auto& item : FItems)
+        if (std::any_of(item.Scheduled.begin(), item.Scheduled.end(),
+                        [&](const std::wstring& e) { return PathKey(e).rfind(folder, 0) == 0; }))
+            item.Scheduled.push_back(Path);
+}
+
 std::vector<std::wstring> TRunRecords::CheckWhatIsLeft() {
     std::vector<std::wstring> lines;
     for (auto& item : FItems) {

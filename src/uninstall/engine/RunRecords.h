@@ -67,6 +67,10 @@ public:
     // A path handed to the restart was moved to Now before the system took it, or (Now empty)
     // went at once: the item's record names what really waits for the restart.
     void PathMoved(const std::wstring& Path, const std::wstring& Now);
+    // The restart list took Path: a path an item handed over, or a folder it added above the
+    // entries of one or more items, which then name it too. So each item's Scheduled is what
+    // the system holds because of it.
+    void PathTaken(const std::wstring& Path);
 
     // Looks again at every item the run meant to remove; returns the lines to trace for those
     // still there.

@@ -43,9 +43,8 @@ using TPathSet = std::set<std::wstring, TNoCaseLess>;
 // One pass over the locked list: what it scheduled, and where moved entries went.
 class TScheduler {
 public:
-    TScheduler(const TObject* Sender, const TPathSet& Locked, const TLockedFileError& ShowError,
-               const TLockedFileMoved& Moved)
-        : FSender(Sender), FLocked(Locked), FShowError(ShowError), FMoved(Moved) {}
+    TScheduler(const TObject* Sender, const TPathSet& Locked, const TLockedFileEvents& Events)
+        : FSender(Sender), FLocked(Locked), FEvents(Events) {}
 
     // A locked entry itself; one that stays gets its error line.
     void Entry(const std::wstring& path) {
@@ -103,8 +102,8 @@ private:
     // The error line traces itself; without one the trace keeps it.
     void Stays(const std::wstring& path, const std::wstring& error) {
         FStayed.push_back(Key(path));
-        if (FShowError)
-            FShowError(path, error);
+        if (FEvents.Stays)
+            FEvents.Stays(path, error);
         else
             Trace(L"%s", {error});
     }
@@ -128,16 +127,19 @@ private:
         Trace(L"..MoveFileEx(%s)", {path});
         // What the system does not take stays where it is: said, since the run then did not
         // remove what it was asked to.
-        if (DWORD rc = FileSystem::DeleteAtRestart(path); rc != 0)
+        if (DWORD rc = FileSystem::DeleteAtRestart(path); rc != 0) {
             Stays(path, Format(L"\"%s\" cannot be left to the restart (%s)",
                                {path, SystemErrorText(rc)}));
-        else
-            ++FScheduled;
+            return;
+        }
+        ++FScheduled;
+        if (FEvents.Taken)
+            FEvents.Taken(path);
     }
 
     void Tell(const std::wstring& path, const std::wstring& now) {
-        if (FMoved)
-            FMoved(path, now);
+        if (FEvents.Moved)
+            FEvents.Moved(path, now);
     }
 
     // A running program's file can be moved, though not deleted: through the handle that was
@@ -226,8 +228,7 @@ private:
 
     const TObject* FSender;
     const TPathSet& FLocked;
-    const TLockedFileError& FShowError;
-    const TLockedFileMoved& FMoved;
+    const TLockedFileEvents& FEvents;
     std::wstring FPending;
     TPathSet FTaken;
     std::vector<std::wstring> FStayed;
@@ -238,7 +239,7 @@ private:
 } // namespace
 
 size_t DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>& FLockedFiles,
-                         const TLockedFileError& ShowError, const TLockedFileMoved& Moved) {
+                         const TLockedFileEvents& Events) {
     GetLogger().Write(Sender, L"DeleteLockedFiles (%d)", {static_cast<int>(FLockedFiles.size())},
                       ttInformation);
     // The order the system deletes in: the locked entries, then each folder that held them
@@ -277,7 +278,7 @@ size_t DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>&
     TPathSet locked;
     for (const auto& entry : FLockedFiles)
         locked.insert(Key(entry));
-    TScheduler scheduler(Sender, locked, ShowError, Moved);
+    TScheduler scheduler(Sender, locked, Events);
     for (size_t i = 0; i < order.size(); ++i) {
         const std::wstring key = Key(order[i]);
         if (last[key] != i)

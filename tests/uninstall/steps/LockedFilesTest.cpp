@@ -29,6 +29,18 @@ std::wstring Strip(std::wstring path) {
     return path;
 }
 
+// The paths a record says wait for the restart are, one for one, those the restart list took.
+void ExpectRecordAgrees(const TItemRecord& Item, const std::vector<std::wstring>& Added) {
+    auto keys = [](const std::vector<std::wstring>& paths) {
+        std::vector<std::wstring> keys;
+        for (const auto& path : paths)
+            keys.push_back(AsciiLower(Strip(path)));
+        std::sort(keys.begin(), keys.end());
+        return keys;
+    };
+    EXPECT_EQ(keys(Item.Scheduled), keys(Added));
+}
+
 TEST(LockedFiles, ScheduledDeepestFirstUpToTheDriveRoot) {
     test::TTempFolder root;
     std::wstring q = root.Path() + L"P\\Q\\";
@@ -106,6 +118,7 @@ TEST_F(StepTest, AHeldMatchOfAFileStepIsScheduledForTheRestart) {
     size_t before = test::PendingDeletions().size();
     Engine->DeleteLockedFiles();
     auto added = NewSince(before);
+    ExpectRecordAgrees(Engine->Records().Items().at(0), added);
     const std::vector<std::wstring> expected = {held, Strip(Root.Path() + L"A\\"),
                                                 Strip(Root.Path())};
     ASSERT_GE(added.size(), expected.size());
@@ -258,7 +271,9 @@ TEST_F(StepTest, AMovedFileIsWhatTheRecordSaysWaitsForTheRestart) {
     const std::wstring moved = added.front();
     EXPECT_NE(moved.find(L"running.exe"), std::wstring::npos) << WideToUtf8(moved);
     const TItemRecord& item = Engine->Records().Items().at(0);
-    EXPECT_EQ(item.Scheduled, (std::vector<std::wstring>{moved, Root.Path() + L"A\\"}));
+    EXPECT_EQ(std::vector<std::wstring>(item.Scheduled.begin(), item.Scheduled.begin() + 2),
+              (std::vector<std::wstring>{moved, Root.Path() + L"A\\"}));
+    ExpectRecordAgrees(item, added);
     EXPECT_EQ(ItemAction(item, false), L"scheduled");
 
     TerminateProcess(running.Handle(), 0);
@@ -285,8 +300,11 @@ TEST(LockedFiles, ARunningProgramBelowAFolderUsersCanChangeIsMovedOutOfTheirReac
     size_t before = test::PendingDeletions().size();
     TForm form;
     std::vector<std::wstring> errors;
-    DeleteLockedFiles(&form, {program},
-                      [&](const std::wstring&, const std::wstring& e) { errors.push_back(e); });
+    TLockedFileEvents events;
+    events.Stays = [&](const std::wstring&, const std::wstring& e) {
+        errors.push_back(e);
+    };
+    DeleteLockedFiles(&form, {program}, events);
     auto added = NewSince(before);
 
     EXPECT_TRUE(errors.empty());
@@ -343,6 +361,7 @@ TEST_F(StepTest, AHeldEntryWaitsForTheRestartUnderItsOwnName) {
         EXPECT_NE(std::find(added.begin(), added.end(), path), added.end()) << WideToUtf8(path);
     EXPECT_EQ(std::find(added.begin(), added.end(), top + L"\\a"), added.end())
         << "another name than the entry's";
+    ExpectRecordAgrees(Engine->Records().Items().at(0), added);
     for (auto& holder : holders) {
         TerminateProcess(holder->Handle(), 0);
         WaitForSingleObject(holder->Handle(), 10000);
