@@ -6,6 +6,7 @@
 #include "core/Text.h"
 #include "logging/LoggingFixtures.h"
 #include "support/EnvSupport.h"
+#include "support/OddTree.h"
 #include "support/ScriptSupport.h"
 #include "support/TestSupport.h"
 #include "InstalledProgram.h"
@@ -521,6 +522,45 @@ TEST_F(SilentModeRun, NoOutputFileGoesWhereOtherUsersDecide) {
     EXPECT_NE(said.find("is not written: other users can change where it goes ("),
               std::string::npos)
         << said;
+}
+
+// The real program on a tree a suite leaves after years: names the Win32 layer rewrites or
+// takes for devices, other scripts, folders nested past 1,000 characters, and a program holding
+// "a." open. Everything else goes; "a." waits for the restart under its own name, with the
+// folders above it, and the report names exactly what the restart list holds.
+TEST_F(SilentModeRun, OddNamesAndLongPathsGoAndAHeldOneWaitsUnderItsOwnName) {
+    const std::wstring odd = Suite->Path() + L"LP\\odd";
+    test::TOddTree tree(odd);
+    const std::wstring held = odd + L"\\a.";
+    test::TRunningProcess holder(L"\"" + test::HelperPath(L"procs_child.exe") + L"\" hold \"" +
+                                 test::Long(held) + L"\"");
+    ASSERT_TRUE(test::WaitForFile(test::Long(held) + L".held", 20000));
+    TInstalledProgram program(L"e2e_silent.exe");
+    const std::wstring reportFile = program.Folder.Path() + L"report.json";
+    const size_t before = test::PendingDeletions().size();
+
+    test::TRunningProcess run(program.Command(L"/quiet /report:\"" + reportFile + L"\""));
+    EXPECT_EQ(Watch(run).ExitCode, 3010u);
+
+    EXPECT_EQ(test::TOddTree::Left(odd, false), std::vector<std::wstring>{held});
+    auto all = test::PendingDeletions();
+    const std::vector<std::wstring> added(all.begin() + std::min(before, all.size()), all.end());
+    EXPECT_TRUE(Pending(held));
+    EXPECT_FALSE(Pending(odd + L"\\a")) << "another name than the entry's";
+    const json report = ReadReport(reportFile, "odd names");
+    // A folder as handed over, with or without its closing backslash.
+    auto folderAsIs = [](std::string text) {
+        if (text.size() > 3 && text.back() == '\\')
+            text.pop_back();
+        return text;
+    };
+    std::set<std::string> scheduled, restart;
+    for (const auto& item : report["items"])
+        for (const auto& path : item["scheduled"])
+            scheduled.insert(folderAsIs(path));
+    for (const auto& path : added)
+        restart.insert(folderAsIs(WideToUtf8(path)));
+    EXPECT_EQ(scheduled, restart) << "the report and the restart list agree entry by entry";
 }
 
 // The window's run: exit code 1603 when it ended by an error, shown in the error box and
