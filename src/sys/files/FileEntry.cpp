@@ -122,6 +122,16 @@ std::wstring ExactPath(const std::wstring& Path) {
     return IsPlainAbsolute(Path) ? L"\\\\?\\" + Path : Path;
 }
 
+std::wstring DeviceReason(const std::wstring& Path) {
+    if (Path.empty() || IsPlainAbsolute(WithoutLongPrefix(Path)) || Path.rfind(L"\\\\?\\", 0) == 0)
+        return {};
+    const std::wstring full =
+        Filled([&](wchar_t* b, DWORD n) { return GetFullPathNameW(Path.c_str(), n, b, nullptr); });
+    if (full.rfind(L"\\\\.\\", 0) != 0)
+        return {};
+    return L"the path names the device \"" + full + L"\"";
+}
+
 std::wstring ResolvedSpelling(const std::wstring& Path) {
     std::wstring plain = WithoutLongPrefix(Path);
     // A plain full path keeps its names as they are: the Win32 rules would cut "a." to "a".

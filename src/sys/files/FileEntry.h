@@ -16,6 +16,11 @@ namespace FileSystem {
 // "/", "." or ".." parts or doubled delimiters) is returned as it is, for the Win32 rules.
 std::wstring ExactPath(const std::wstring& Path);
 
+// Why Path, which is no plain full path, names a device by the Win32 rules ("C:\\x\\..\\NUL" is
+// "\\\\.\\NUL"), never a file or folder; empty when it does not. A plain full path names the
+// entry of that name, whatever it is called.
+std::wstring DeviceReason(const std::wstring& Path);
+
 // The path as the system spells the object it names: full, long names, no "\\?\" prefix, no
 // trailing backslash (a drive root keeps its own). Parts that do not exist keep the spelling
 // given. Links are not resolved: that is what the final path of an open handle tells.

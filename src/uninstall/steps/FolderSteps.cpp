@@ -154,6 +154,11 @@ void TUninstallEngine::UninstallFolder(const TXmlNode& Node) {
         bool localOnly = ScriptAttr::OptionalValueBool(Node, L"LocalOnly");
         SetStatus(2, L"  " + path);
         ItemIs(path);
+        if (std::wstring reason = FileSystem::DeviceReason(path); !reason.empty()) {
+            ItemKept(L"protected");
+            DoErrorFmt(L"Folder \"%s\" is not deleted (%s)", {path, reason});
+            return;
+        }
         ItemCheck([path] { return FileSystem::FolderExists(path); });
         if (TLeftAlone left = FolderLeftReason(*this, path, localOnly); !left.Why.empty()) {
             ItemKept(left.Kept);

@@ -332,6 +332,22 @@ TEST_F(StepTest, AFileLinkNeverTakesTheFileOutside) {
 
 namespace {
 
+// A script path that is no plain full path follows the Win32 rules, by which a device name
+// ends the path at the device: such a Folder step deletes nothing, with an error line. Written
+// as a plain full path, the same name is the suite's entry of that name.
+TEST_F(StepTest, AScriptPathThatNamesADeviceIsRefused) {
+    const std::wstring top = Root.Path() + L"suite";
+    test::TOddTree tree(top);
+    RunSteps(L"<Folders><Folder Path=\"" + top + L"\\dir.\\..\\NUL\"/><Folder Path=\"" + top +
+             L"\\dir.\"/></Folders>");
+    EXPECT_EQ(View.Errors, std::vector<std::wstring>{L"Folder \"" + top +
+                                                     L"\\dir.\\..\\NUL\" is not deleted (the path "
+                                                     L"names the device \"\\\\.\\NUL\")"});
+    EXPECT_NE(GetFileAttributesW(test::Long(top + L"\\NUL").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(test::Long(top + L"\\dir.").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the plain path names the folder \"dir.\" itself";
+}
+
 // A Folder step takes such a tree whole; a recursive File step every file of it, searching
 // into every folder, whatever its name. No error line, nothing left for the restart.
 TEST_F(StepTest, LongPathsAndNamesTheWin32LayerRewritesAreRemovedAsTheyAre) {
