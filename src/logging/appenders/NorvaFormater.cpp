@@ -22,11 +22,11 @@ std::wstring TNorvaFormater::formatMessage(const TNxLoggerMessage& aMessage) {
         convertLevelToString(aMessage.getLevel(), aMessage.getException() != nullptr);
     column(AsciiUpper(level.substr(0, 1)));
     if (prefixes.Contains(pfxDate) || prefixes.Contains(pfxTime)) {
-        TFormatSettings locale = LocaleFormatSettings();
+        const auto locale = LocaleFormatSettingsOfMinute(aMessage.getTimestamp());
         if (prefixes.Contains(pfxDate))
-            column(FormatDateTime(FAppender.DateFormat(), aMessage.getTimestamp(), locale));
+            column(FormatDateTime(FAppender.DateFormat(), aMessage.getTimestamp(), *locale));
         if (prefixes.Contains(pfxTime))
-            column(FormatDateTime(FAppender.TimeFormat(), aMessage.getTimestamp(), locale));
+            column(FormatDateTime(FAppender.TimeFormat(), aMessage.getTimestamp(), *locale));
     }
     if (prefixes.Contains(pfxProcID))
         column(FProcessId);

@@ -2,6 +2,7 @@
 #include "core/DateTime.h"
 
 #include <optional>
+#include <memory>
 #include <string>
 
 // The settings date-time patterns are written with: separators, the standard formats and
@@ -23,6 +24,10 @@ struct TFormatSettings {
 
 // The user's regional settings, with the Windows time pattern turned into our letters.
 TFormatSettings LocaleFormatSettings();
+// The same, read again at most once a minute of At (the time of the line they format): the
+// user's settings can change at any time, but reading them costs some fifty calls, too much for
+// every trace line. Safe from any thread.
+std::shared_ptr<const TFormatSettings> LocaleFormatSettingsOfMinute(TDateTime At);
 // Fixed settings independent of the locale: yyyy.MM.dd, hh:mm:ss.zzz, German names.
 const TFormatSettings& FixedFormatSettings();
 

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cmath>
+#include <mutex>
+
 // Declared only for newer Windows versions; older ones answer it with an error.
 #ifndef LOCALE_SSHORTTIME
 #define LOCALE_SSHORTTIME 0x00000079
@@ -99,6 +102,19 @@ TFormatSettings LocaleFormatSettings() {
         s.ShortDayNames[i] = LocaleText(LOCALE_SABBREVDAYNAME1 + (i + 6) % 7);
     }
     return s;
+}
+
+std::shared_ptr<const TFormatSettings> LocaleFormatSettingsOfMinute(TDateTime At) {
+    static std::mutex lock;
+    static std::shared_ptr<const TFormatSettings> cached;
+    static long long cachedMinute = 0;
+    const long long minute = static_cast<long long>(std::floor(At * 24 * 60));
+    std::lock_guard<std::mutex> guard(lock);
+    if (!cached || minute != cachedMinute) {
+        cached = std::make_shared<const TFormatSettings>(LocaleFormatSettings());
+        cachedMinute = minute;
+    }
+    return cached;
 }
 
 const TFormatSettings& FixedFormatSettings() {

@@ -64,6 +64,24 @@ TEST(DateFormat, LocaleDefaultsWriteAsTheSystemDoes) {
     }
 }
 
+// The settings a trace line is written with are read once a minute: a change of the user's
+// time separator shows from the next minute of the lines on, and within a minute every line is
+// written with the same settings.
+TEST(DateFormat, LocaleSettingsOfALineAreReadAgainEachMinute) {
+    wchar_t old[16] = {};
+    ASSERT_GT(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, old, 16), 0);
+    const TDateTime minute = DateTimeOf(2031, 5, 6, 7, 8, 1);
+    const auto first = LocaleFormatSettingsOfMinute(minute);
+    ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, L"."));
+    const auto sameMinute = LocaleFormatSettingsOfMinute(minute + 50.0 / 86400);
+    const auto nextMinute = LocaleFormatSettingsOfMinute(minute + 60.0 / 86400);
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, old);
+    EXPECT_EQ(sameMinute, first);
+    EXPECT_EQ(sameMinute->TimeSeparator, old[0]);
+    EXPECT_EQ(nextMinute->TimeSeparator, L'.');
+    EXPECT_EQ(LocaleFormatSettingsOfMinute(minute + 120.0 / 86400)->TimeSeparator, old[0]);
+}
+
 TEST(DateFormat, IsoWeeks) {
     struct {
         TDateTime Date;
