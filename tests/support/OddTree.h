@@ -54,19 +54,14 @@ public:
             return left;
         if (Folders)
             left.push_back(Top);
-        WIN32_FIND_DATAW data;
-        TFindHandle find(FindFirstFileW(Long(Top + L"\\*").c_str(), &data));
-        for (bool more = find.Valid(); more; more = FindNextFileW(find.Get(), &data)) {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                auto below = Left(Top + L"\\" + name, Folders);
-                left.insert(left.end(), below.begin(), below.end());
-            } else {
-                left.push_back(Top + L"\\" + name);
+        Each(Top, [&](const std::wstring& Path, bool IsFolder) {
+            if (!IsFolder) {
+                left.push_back(Path);
+                return;
             }
-        }
+            auto below = Left(Path, Folders);
+            left.insert(left.end(), below.begin(), below.end());
+        });
         return left;
     }
 
@@ -82,19 +77,24 @@ private:
         WriteFile(file.Get(), "x", 1, &written, nullptr);
     }
     static void Remove(const std::wstring& Path) {
+        Each(Path, [](const std::wstring& Entry, bool IsFolder) {
+            if (IsFolder)
+                Remove(Entry);
+            else
+                DeleteFileW(Long(Entry).c_str());
+        });
+        RemoveDirectoryW(Long(Path).c_str());
+    }
+    // Every entry of Folder but "." and "..", listed through the exact form.
+    template <class F> static void Each(const std::wstring& Folder, F Visit) {
         WIN32_FIND_DATAW data;
-        TFindHandle find(FindFirstFileW(Long(Path + L"\\*").c_str(), &data));
+        TFindHandle find(FindFirstFileW(Long(Folder + L"\\*").c_str(), &data));
         for (bool more = find.Valid(); more; more = FindNextFileW(find.Get(), &data)) {
             const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                Remove(Path + L"\\" + name);
-            else
-                DeleteFileW(Long(Path + L"\\" + name).c_str());
+            if (name != L"." && name != L"..")
+                Visit(Folder + L"\\" + name,
+                      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
         }
-        find.Reset();
-        RemoveDirectoryW(Long(Path).c_str());
     }
 
     std::wstring FTop;

@@ -50,10 +50,7 @@ private:
 // One entry, opened as itself (a link is not followed). Where the owner cannot be set (a file
 // system that keeps none of its own, as Wine's), the access list alone is.
 DWORD TakeEntry(const std::wstring& Path, const TAdminsOnly& Security) {
-    TFileHandle entry(
-        CreateFileW(ExactPath(Path).c_str(), READ_CONTROL | WRITE_DAC | WRITE_OWNER,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    TFileHandle entry = OpenAsItself(Path, READ_CONTROL | WRITE_DAC | WRITE_OWNER);
     if (!entry)
         return GetLastError();
     const SECURITY_INFORMATION dacl =
@@ -68,19 +65,13 @@ DWORD TakeEntry(const std::wstring& Path, const TAdminsOnly& Security) {
 // The folder first, so that nobody adds to it meanwhile, then what is in it.
 DWORD TakeTree(const std::wstring& Folder, const TAdminsOnly& Security) {
     DWORD first = TakeEntry(Folder, Security);
-    WIN32_FIND_DATAW data;
-    TFindHandle find(FindFirstFileW(ExactPath(Folder + L"\\*").c_str(), &data));
-    for (bool more = find.Valid(); more; more = FindNextFileW(find.Get(), &data)) {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        const std::wstring path = Folder + L"\\" + name;
-        const bool descend = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                             !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
-        const DWORD rc = descend ? TakeTree(path, Security) : TakeEntry(path, Security);
+    ForEachEntry(Folder + L"\\", [&](const TEntry& entry) {
+        const std::wstring path = Folder + L"\\" + entry.Name;
+        const DWORD rc = entry.IsFolder() && !entry.IsLink() ? TakeTree(path, Security)
+                                                             : TakeEntry(path, Security);
         if (first == 0)
             first = rc;
-    }
+    });
     return first;
 }
 

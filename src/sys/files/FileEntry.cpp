@@ -122,6 +122,13 @@ std::wstring ExactPath(const std::wstring& Path) {
     return IsPlainAbsolute(Path) ? L"\\\\?\\" + Path : Path;
 }
 
+TFileHandle OpenAsItself(const std::wstring& Path, DWORD Access) {
+    return TFileHandle(
+        CreateFileW(ExactPath(Path).c_str(), Access,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
 std::wstring DeviceReason(const std::wstring& Path) {
     if (Path.empty() || IsPlainAbsolute(WithoutLongPrefix(Path)) || Path.rfind(L"\\\\?\\", 0) == 0)
         return {};
@@ -178,10 +185,7 @@ TEntryHandle::TEntryHandle(const std::wstring& Path, const TEntry& Listed) {
 void TEntryHandle::Open(const std::wstring& Path, bool ForDelete) {
     const DWORD access = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES |
                          (ForDelete ? DELETE | FILE_WRITE_ATTRIBUTES : 0);
-    FHandle.Reset(CreateFileW(ExactPath(Path).c_str(), access,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FHandle = OpenAsItself(Path, access);
     if (!FHandle) {
         FError = GetLastError();
         return;

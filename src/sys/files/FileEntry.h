@@ -16,6 +16,11 @@ namespace FileSystem {
 // "/", "." or ".." parts or doubled delimiters) is returned as it is, for the Win32 rules.
 std::wstring ExactPath(const std::wstring& Path);
 
+// The entry at Path opened with Access as itself: a final link is not followed, sharing lets
+// every other opener be, and a folder opens too. Invalid when it cannot be opened; the error is
+// the thread's last error.
+TFileHandle OpenAsItself(const std::wstring& Path, DWORD Access);
+
 // Why Path, which is no plain full path, names a device by the Win32 rules ("C:\\x\\..\\NUL" is
 // "\\\\.\\NUL"), never a file or folder; empty when it does not. A plain full path names the
 // entry of that name, whatever it is called.

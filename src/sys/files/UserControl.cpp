@@ -163,10 +163,7 @@ std::wstring UserControlReason(const std::wstring& Path) {
     for (std::wstring at = ResolvedSpelling(Path); !at.empty(); at = Parent(at)) {
         // Reading attributes and the descriptor is not subject to sharing: a file another
         // program holds open without sharing, the usual locked entry, is still checked.
-        TFileHandle entry(CreateFileW(
-            ExactPath(at).c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
-            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        TFileHandle entry = OpenAsItself(at, READ_CONTROL | FILE_READ_ATTRIBUTES);
         if (!entry) {
             const DWORD error = GetLastError();
             if (!IsMissing(error))
@@ -206,8 +203,7 @@ std::wstring OutputFileReason(const std::wstring& Path) {
     if (std::wstring reason = UserControlReason(folder); !reason.empty())
         return reason;
     // The name itself, when anything is there (a link whose target is gone too).
-    if (GetFileAttributesW(ExactPath(path).c_str()) == INVALID_FILE_ATTRIBUTES &&
-        IsMissing(GetLastError()))
+    if (Attributes(path) == INVALID_FILE_ATTRIBUTES && IsMissing(GetLastError()))
         return {};
     return UserControlReason(path);
 }
@@ -215,10 +211,7 @@ std::wstring OutputFileReason(const std::wstring& Path) {
 std::wstring AddingEntriesReason(const std::wstring& Folder) {
     if (std::wstring reason = UserControlReason(Folder); !reason.empty())
         return reason;
-    TFileHandle entry(
-        CreateFileW(ExactPath(Folder).c_str(), READ_CONTROL,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    TFileHandle entry = OpenAsItself(Folder, READ_CONTROL);
     if (!entry)
         return Format(L"\"%s\" cannot be checked (%s)", {Folder, SystemErrorText(GetLastError())});
     return OpenEntryControlReason(entry.Get(), Folder, true, true);
