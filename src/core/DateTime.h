@@ -12,3 +12,6 @@ SYSTEMTIME DateTimeToSystemTime(TDateTime value);
 using TClockFunc = TDateTime (*)();
 TDateTime Now();
 TClockFunc SetClock(TClockFunc clock); // nullptr restores the system clock; returns the old one
+// The system clock reads the local-time bias once a minute; this reads it again at the next
+// Now(), for a time zone that was just changed.
+void RefreshLocalTimeBias();

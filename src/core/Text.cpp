@@ -37,6 +37,22 @@ std::wstring Utf8ToWide(const std::string& text) {
 std::string WideToAnsi(const std::wstring& text) {
     return FromWide(CP_ACP, text);
 }
+void AssignAnsi(std::string& Out, std::wstring_view Text) {
+    Out.clear();
+    if (Text.empty())
+        return;
+    // Two bytes a character cover the double-byte code pages; a longer text is measured first.
+    Out.resize(Text.size() * 2);
+    const int size = static_cast<int>(Text.size());
+    int n = WideCharToMultiByte(CP_ACP, 0, Text.data(), size, Out.data(),
+                                static_cast<int>(Out.size()), nullptr, nullptr);
+    if (n == 0) {
+        n = WideCharToMultiByte(CP_ACP, 0, Text.data(), size, nullptr, 0, nullptr, nullptr);
+        Out.resize(static_cast<size_t>(n));
+        n = WideCharToMultiByte(CP_ACP, 0, Text.data(), size, Out.data(), n, nullptr, nullptr);
+    }
+    Out.resize(static_cast<size_t>(n));
+}
 std::wstring AnsiToWide(const std::string& text) {
     return ToWide(CP_ACP, text);
 }

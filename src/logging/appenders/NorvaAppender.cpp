@@ -23,3 +23,11 @@ bool TNorvaAppender::Accepts(const TNxLoggerMessage& aEvent) const {
         return false;
     }
 }
+
+bool TNorvaAppender::SameLayout(const TNorvaAppender& Other) const {
+    if (this == &Other)
+        return true;
+    return FSeparator == Other.FSeparator && FPrefixes == Other.FPrefixes &&
+           (!FPrefixes.Contains(pfxDate) || FDateFormat == Other.FDateFormat) &&
+           (!FPrefixes.Contains(pfxTime) || FTimeFormat == Other.FTimeFormat);
+}

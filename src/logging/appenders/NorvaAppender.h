@@ -34,16 +34,34 @@ public:
     TTraceTypes TraceTypes() const { return FTraceTypes; }
     void SetTraceTypes(TTraceTypes value) { FTraceTypes = value; }
     const std::wstring& DateFormat() const { return FDateFormat; }
-    void SetDateFormat(const std::wstring& value) { FDateFormat = value; }
+    void SetDateFormat(const std::wstring& value) {
+        FDateFormat = value;
+        ++FLayoutVersion;
+    }
     const std::wstring& Separator() const { return FSeparator; }
-    void SetSeparator(const std::wstring& value) { FSeparator = value; }
+    void SetSeparator(const std::wstring& value) {
+        FSeparator = value;
+        ++FLayoutVersion;
+    }
     // Second name of Separator, kept for stored configurations that use it.
     const std::wstring& Seperator() const { return FSeparator; }
-    void SetSeperator(const std::wstring& value) { FSeparator = value; }
+    void SetSeperator(const std::wstring& value) { SetSeparator(value); }
     const std::wstring& TimeFormat() const { return FTimeFormat; }
-    void SetTimeFormat(const std::wstring& value) { FTimeFormat = value; }
+    void SetTimeFormat(const std::wstring& value) {
+        FTimeFormat = value;
+        ++FLayoutVersion;
+    }
     TPrefixes Prefixes() const { return FPrefixes; }
-    void SetPrefixes(TPrefixes value) { FPrefixes = value; }
+    void SetPrefixes(TPrefixes value) {
+        FPrefixes = value;
+        ++FLayoutVersion;
+    }
+
+    // Both write a message as the same line: the same separator and columns, and the same
+    // patterns for the date and time columns they write.
+    bool SameLayout(const TNorvaAppender& Other) const;
+    // Counts the changes of the layout: a line formatted at another count may differ.
+    unsigned LayoutVersion() const { return FLayoutVersion; }
 
 private:
     bool FActive = false;
@@ -52,4 +70,5 @@ private:
     std::wstring FSeparator = L"|";
     std::wstring FTimeFormat;
     TPrefixes FPrefixes{pfxTime, pfxThreadID};
+    unsigned FLayoutVersion = 0;
 };

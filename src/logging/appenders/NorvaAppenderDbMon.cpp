@@ -23,9 +23,11 @@ bool IsConsoleProgram() {
 void TNorvaAppenderDbMon::append(TNxLoggerMessage& aEvent) {
     if (!Accepts(aEvent))
         return;
-    std::wstring line = FFormater.formatMessage(aEvent);
+    const std::wstring& formatted = FFormater.Line(aEvent);
+    std::wstring withFeed;
     if (FExtraLineFeed)
-        line += L'\n';
+        withFeed = formatted + L'\n';
+    const std::wstring& line = FExtraLineFeed ? withFeed : formatted;
     OutputDebugStringW(line.c_str());
     if (IsConsoleProgram()) {
         std::string text = WideToAnsi(line) + "\n";

@@ -89,8 +89,11 @@ std::wstring TNorvaAppenderTextFile::DefaultOutputDir() {
 void TNorvaAppenderTextFile::append(TNxLoggerMessage& aEvent) {
     if (!Accepts(aEvent))
         return;
-    std::string line = WideToAnsi(FFormater.formatMessage(aEvent) + L"\r\n");
+    const std::wstring& line = FFormater.Line(aEvent);
     std::lock_guard<std::recursive_mutex> lock(LoggerLock());
+    // The line's bytes go into a buffer kept for the next line.
+    AssignAnsi(FLineBytes, line);
+    FLineBytes += "\r\n";
     if (FLastCleanUp == 0) {
         DoCheckOutputDir();
         CleanFiles();
@@ -108,7 +111,7 @@ void TNorvaAppenderTextFile::append(TNxLoggerMessage& aEvent) {
         WriteToFile(WideToAnsi(BuildHeader() + L"\r\n"));
         FHeadersDone = true;
     }
-    WriteToFile(line);
+    WriteToFile(FLineBytes);
     if (!FKeepOpen)
         FStream.Reset();
 }

@@ -76,6 +76,7 @@ private:
     std::wstring FExtension = L"log";
     bool FForceDir = false;
     TNorvaFormater FFormater;
+    std::string FLineBytes; // the line being written, under LoggerLock
     int FKeep = 28;
     bool FKeepOpen = true;
     std::wstring FModuleName;

@@ -9,24 +9,47 @@ TNorvaFormater::TNorvaFormater(const TNorvaAppender& AnAppender)
       FProcessId(ProcessInfo::InstanceId()), FUser(GetLogUser()) {}
 
 std::wstring TNorvaFormater::formatMessage(const TNxLoggerMessage& aMessage) {
-    // Settings may change between lines; take them as they are now.
-    const std::wstring separator = FAppender.Separator();
+    return Line(aMessage);
+}
+
+const std::wstring& TNorvaFormater::Line(const TNxLoggerMessage& aMessage) {
+    auto& formatted = aMessage.formattedLine();
+    // The layout of the line is that of its appender when it was formatted: settings may
+    // change between lines.
+    const auto* other = static_cast<const TNorvaAppender*>(formatted.Layout);
+    if (other && other->LayoutVersion() == formatted.LayoutVersion && other->SameLayout(FAppender))
+        return formatted.Text;
+    formatted.Text.clear();
+    Write(formatted.Text, aMessage);
+    formatted.Layout = &FAppender;
+    formatted.LayoutVersion = FAppender.LayoutVersion();
+    return formatted.Text;
+}
+
+void TNorvaFormater::Write(std::wstring& Out, const TNxLoggerMessage& aMessage) const {
+    const std::wstring& separator = FAppender.Separator();
     const TPrefixes prefixes = FAppender.Prefixes();
-    std::wstring line;
-    line.reserve(255);
+    Out.reserve(255);
     auto column = [&](const std::wstring& text) {
-        line += text;
-        line += separator;
+        Out += text;
+        Out += separator;
     };
-    std::wstring level =
+    // The level's first letter, upper case.
+    const std::wstring level =
         convertLevelToString(aMessage.getLevel(), aMessage.getException() != nullptr);
-    column(AsciiUpper(level.substr(0, 1)));
+    if (!level.empty())
+        Out += static_cast<wchar_t>(level[0] - L'a' + L'A');
+    Out += separator;
     if (prefixes.Contains(pfxDate) || prefixes.Contains(pfxTime)) {
         const auto locale = LocaleFormatSettingsOfMinute(aMessage.getTimestamp());
-        if (prefixes.Contains(pfxDate))
-            column(FormatDateTime(FAppender.DateFormat(), aMessage.getTimestamp(), *locale));
-        if (prefixes.Contains(pfxTime))
-            column(FormatDateTime(FAppender.TimeFormat(), aMessage.getTimestamp(), *locale));
+        if (prefixes.Contains(pfxDate)) {
+            AppendDateTime(Out, FAppender.DateFormat(), aMessage.getTimestamp(), *locale);
+            Out += separator;
+        }
+        if (prefixes.Contains(pfxTime)) {
+            AppendDateTime(Out, FAppender.TimeFormat(), aMessage.getTimestamp(), *locale);
+            Out += separator;
+        }
     }
     if (prefixes.Contains(pfxProcID))
         column(FProcessId);
@@ -38,5 +61,4 @@ std::wstring TNorvaFormater::formatMessage(const TNxLoggerMessage& aMessage) {
         column(FAppName);
     column(aMessage.getModule());
     column(aMessage.getMessage());
-    return line;
 }

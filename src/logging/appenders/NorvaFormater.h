@@ -13,6 +13,9 @@ public:
 
     // No line break at the end.
     std::wstring formatMessage(const TNxLoggerMessage& aMessage) override;
+    // The same line, kept with the message: an appender of the same layout that writes the
+    // message next gets it without formatting it again.
+    const std::wstring& Line(const TNxLoggerMessage& aMessage);
 
     const std::wstring& ApplicationName() const { return FAppName; }
     const std::wstring& ApplicationVersion() const { return FAppVersion; }
@@ -21,6 +24,8 @@ public:
     const std::wstring& ApplicationUser() const { return FUser; }
 
 private:
+    void Write(std::wstring& Out, const TNxLoggerMessage& aMessage) const;
+
     const TNorvaAppender& FAppender;
     std::wstring FAppName;
     std::wstring FAppVersion;

@@ -41,21 +41,72 @@ public:
     const std::wstring& getExceptionClassName() const { return fExceptionClassName; }
     const std::wstring& getStackTrace() const { return fStackTrace; }
 
-    void setApplicationId(const std::wstring& v) { fApplicationId = v; }
-    void setInstanceId(const std::wstring& v) { fInstanceId = v; }
-    void setLogUser(const std::wstring& v) { fLogUser = v; }
-    void setThreadId(const std::wstring& v) { fThreadId = v; }
-    void setLogLevel(TNxLoggerLevel v) { fLevel = v; }
-    void setLogCategory(const std::wstring& v) { fCategory = v; }
-    void setLogModule(const std::wstring& v) { fModule = v; }
-    void setLogMessage(const std::wstring& v) { fMessage = v; }
-    void setLogTimestamp(TDateTime v) { fTimestamp = v; }
-    void setLogException(const Exception* v) { fException = v; }
-    void setLogExceptionClassName(const std::wstring& v) { fExceptionClassName = v; }
-    void setLanguage(const std::wstring& v) { fLanguage = v; }
-    void setStackTrace(const std::wstring& v) { fStackTrace = v; }
+    void setApplicationId(const std::wstring& v) {
+        fApplicationId = v;
+        Changed();
+    }
+    void setInstanceId(const std::wstring& v) {
+        fInstanceId = v;
+        Changed();
+    }
+    void setLogUser(const std::wstring& v) {
+        fLogUser = v;
+        Changed();
+    }
+    void setThreadId(const std::wstring& v) {
+        fThreadId = v;
+        Changed();
+    }
+    void setLogLevel(TNxLoggerLevel v) {
+        fLevel = v;
+        Changed();
+    }
+    void setLogCategory(const std::wstring& v) {
+        fCategory = v;
+        Changed();
+    }
+    void setLogModule(const std::wstring& v) {
+        fModule = v;
+        Changed();
+    }
+    void setLogMessage(const std::wstring& v) {
+        fMessage = v;
+        Changed();
+    }
+    void setLogTimestamp(TDateTime v) {
+        fTimestamp = v;
+        Changed();
+    }
+    void setLogException(const Exception* v) {
+        fException = v;
+        Changed();
+    }
+    void setLogExceptionClassName(const std::wstring& v) {
+        fExceptionClassName = v;
+        Changed();
+    }
+    void setLanguage(const std::wstring& v) {
+        fLanguage = v;
+        Changed();
+    }
+    void setStackTrace(const std::wstring& v) {
+        fStackTrace = v;
+        Changed();
+    }
+
+    // The line an appender formatted from this message, and who formatted it: the next
+    // appender of the same layout writes it again instead of formatting it anew.
+    struct TFormattedLine {
+        const void* Layout = nullptr;
+        unsigned LayoutVersion = 0;
+        std::wstring Text;
+    };
+    TFormattedLine& formattedLine() const { return fFormattedLine; }
 
 private:
+    // A line formatted before the change no longer shows the message.
+    void Changed() { fFormattedLine.Layout = nullptr; }
+
     std::wstring fApplicationId;
     std::wstring fInstanceId;
     std::wstring fLogUser;
@@ -69,4 +120,5 @@ private:
     std::wstring fExceptionClassName;
     std::wstring fLanguage;
     std::wstring fStackTrace;
+    mutable TFormattedLine fFormattedLine;
 };

@@ -4,37 +4,56 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cwctype>
 
 namespace {
 
-std::wstring Pad(int value, size_t digits) {
-    std::wstring text = std::to_wstring(value);
-    if (text.size() < digits)
-        text.insert(0, digits - text.size(), L'0');
-    return text;
+// Appends Value with at least Digits digits, zeros in front; a trace line writes several
+// numbers, so no text is made for them on the way.
+void AppendPadded(std::wstring& Out, int Value, size_t Digits) {
+    wchar_t digits[12];
+    size_t n = 0;
+    unsigned v = static_cast<unsigned>(Value < 0 ? -Value : Value);
+    do {
+        digits[n++] = static_cast<wchar_t>(L'0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    if (Value < 0)
+        Out += L'-';
+    if (n < Digits)
+        Out.append(Digits - n, L'0');
+    while (n > 0)
+        Out += digits[--n];
 }
 
 struct TParts {
     SYSTEMTIME St;
-    int DayOfWeek;
+    TDateTime Value;
 };
 
 TParts Split(TDateTime value) {
-    TParts parts{DateTimeToSystemTime(value), DayOfWeek(value)};
-    return parts;
+    return TParts{DateTimeToSystemTime(value), value};
+}
+
+// Pattern letters are ASCII; the program runs in the C locale, where the wide case functions
+// change ASCII letters only, so these give what towlower and towupper give, without the call.
+wchar_t LowerAscii(wchar_t c) {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+wchar_t UpperAscii(wchar_t c) {
+    return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
 }
 
 size_t RunLength(const std::wstring& pattern, size_t i) {
     size_t n = 1;
-    while (i + n < pattern.size() && std::towlower(pattern[i + n]) == std::towlower(pattern[i]))
+    while (i + n < pattern.size() && LowerAscii(pattern[i + n]) == LowerAscii(pattern[i]))
         ++n;
     return n;
 }
 
 bool StartsWithNoCase(const std::wstring& pattern, size_t i, const wchar_t* word) {
     for (size_t k = 0; word[k]; ++k)
-        if (i + k >= pattern.size() || std::towlower(pattern[i + k]) != word[k])
+        if (i + k >= pattern.size() || LowerAscii(pattern[i + k]) != word[k])
             return false;
     return true;
 }
@@ -57,8 +76,8 @@ bool HasAmPm(const std::wstring& pattern) {
 
 class TDateWriter {
 public:
-    TDateWriter(const TParts& parts, const TFormatSettings& settings)
-        : FParts(parts), FSettings(settings) {}
+    TDateWriter(std::wstring& Out, const TParts& parts, const TFormatSettings& settings)
+        : Result(Out), FParts(parts), FSettings(settings) {}
 
     void Write(const std::wstring& pattern, int depth) {
         if (depth > 2)
@@ -67,7 +86,7 @@ public:
         wchar_t last = 0;
         size_t i = 0;
         while (i < pattern.size()) {
-            wchar_t c = static_cast<wchar_t>(std::towupper(pattern[i]));
+            wchar_t c = UpperAscii(pattern[i]);
             if (c >= L'A' && c <= L'Z') {
                 if (c == L'M' && last == L'H')
                     c = L'N';
@@ -77,15 +96,13 @@ public:
         }
     }
 
-    std::wstring Result;
-
 private:
     size_t Token(const std::wstring& pattern, size_t i, wchar_t c, bool twelve, int depth) {
         const SYSTEMTIME& st = FParts.St;
         size_t n = RunLength(pattern, i);
         switch (c) {
         case L'Y':
-            Result += n <= 2 ? Pad(st.wYear % 100, 2) : Pad(st.wYear, 4);
+            AppendPadded(Result, n <= 2 ? st.wYear % 100 : st.wYear, n <= 2 ? 2 : 4);
             return i + n;
         case L'M':
             Month(n);
@@ -105,7 +122,7 @@ private:
             Number(st.wSecond, n);
             return i + n;
         case L'Z':
-            Result += n == 1 ? std::to_wstring(st.wMilliseconds) : Pad(st.wMilliseconds, 3);
+            AppendPadded(Result, st.wMilliseconds, n == 1 ? 1 : 3);
             return i + n;
         case L'T':
             Write(n == 1 ? FSettings.ShortTimeFormat : FSettings.LongTimeFormat, depth + 1);
@@ -134,7 +151,7 @@ private:
         }
     }
 
-    void Number(int value, size_t n) { Result += n == 1 ? std::to_wstring(value) : Pad(value, 2); }
+    void Number(int value, size_t n) { AppendPadded(Result, value, n == 1 ? 1 : 2); }
 
     void Month(size_t n) {
         int m = FParts.St.wMonth;
@@ -148,9 +165,9 @@ private:
         if (n <= 2)
             Number(FParts.St.wDay, n);
         else if (n == 3)
-            Result += FSettings.ShortDayNames[FParts.DayOfWeek];
+            Result += FSettings.ShortDayNames[DayOfWeek(FParts.Value)];
         else if (n == 4)
-            Result += FSettings.LongDayNames[FParts.DayOfWeek];
+            Result += FSettings.LongDayNames[DayOfWeek(FParts.Value)];
         else
             Write(n == 5 ? FSettings.ShortDateFormat : FSettings.LongDateFormat, depth + 1);
     }
@@ -181,18 +198,25 @@ private:
         return end + 1;
     }
 
+    std::wstring& Result;
     const TParts& FParts;
     const TFormatSettings& FSettings;
 };
 
 } // namespace
 
+void AppendDateTime(std::wstring& Out, const std::wstring& pattern, TDateTime value,
+                    const TFormatSettings& settings) {
+    const TParts parts = Split(value);
+    TDateWriter writer(Out, parts, settings);
+    writer.Write(pattern, 0);
+}
+
 std::wstring FormatDateTime(const std::wstring& pattern, TDateTime value,
                             const TFormatSettings& settings) {
-    TParts parts = Split(value);
-    TDateWriter writer(parts, settings);
-    writer.Write(pattern, 0);
-    return writer.Result;
+    std::wstring result;
+    AppendDateTime(result, pattern, value, settings);
+    return result;
 }
 
 std::wstring DateTimeToStr(TDateTime value, const TFormatSettings& settings) {

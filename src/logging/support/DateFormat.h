@@ -28,6 +28,8 @@ TFormatSettings LocaleFormatSettings();
 // user's settings can change at any time, but reading them costs some fifty calls, too much for
 // every trace line. Safe from any thread.
 std::shared_ptr<const TFormatSettings> LocaleFormatSettingsOfMinute(TDateTime At);
+// Reads the user's settings again at the next line, for settings that were just changed.
+void RefreshRegionalSettings();
 // Fixed settings independent of the locale: yyyy.MM.dd, hh:mm:ss.zzz, German names.
 const TFormatSettings& FixedFormatSettings();
 
@@ -36,6 +38,9 @@ const TFormatSettings& FixedFormatSettings();
 // ignored. Raises EConvertError for a pattern that nests standard formats too deeply.
 std::wstring FormatDateTime(const std::wstring& pattern, TDateTime value,
                             const TFormatSettings& settings);
+// The same, appended to Out.
+void AppendDateTime(std::wstring& Out, const std::wstring& pattern, TDateTime value,
+                    const TFormatSettings& settings);
 // The short date, and the long time unless the value is exactly midnight.
 std::wstring DateTimeToStr(TDateTime value, const TFormatSettings& settings);
 // Reads "y.m.d[ h:n[:s]]" with the settings' date and time separators; none when malformed.

@@ -104,12 +104,34 @@ TFormatSettings LocaleFormatSettings() {
     return s;
 }
 
+namespace {
+
+// The settings read last and the minute of the line they were read for.
+struct TMinuteSettings {
+    std::mutex Lock;
+    std::shared_ptr<const TFormatSettings> Settings;
+    long long Minute = 0;
+};
+
+TMinuteSettings& MinuteSettings() {
+    static TMinuteSettings settings;
+    return settings;
+}
+
+} // namespace
+
+void RefreshRegionalSettings() {
+    TMinuteSettings& minuteSettings = MinuteSettings();
+    std::lock_guard<std::mutex> guard(minuteSettings.Lock);
+    minuteSettings.Settings.reset();
+}
+
 std::shared_ptr<const TFormatSettings> LocaleFormatSettingsOfMinute(TDateTime At) {
-    static std::mutex lock;
-    static std::shared_ptr<const TFormatSettings> cached;
-    static long long cachedMinute = 0;
+    TMinuteSettings& minuteSettings = MinuteSettings();
+    auto& cached = minuteSettings.Settings;
+    auto& cachedMinute = minuteSettings.Minute;
     const long long minute = static_cast<long long>(std::floor(At * 24 * 60));
-    std::lock_guard<std::mutex> guard(lock);
+    std::lock_guard<std::mutex> guard(minuteSettings.Lock);
     if (!cached || minute != cachedMinute) {
         cached = std::make_shared<const TFormatSettings>(LocaleFormatSettings());
         cachedMinute = minute;

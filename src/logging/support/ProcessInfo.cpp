@@ -32,8 +32,18 @@ std::wstring InstanceId() {
     return std::to_wstring(GetCurrentProcessId());
 }
 
+// Every trace line names its thread: the digits are written here, not through the C library's
+// formatting.
 std::wstring CurrentThreadId() {
-    return std::to_wstring(GetCurrentThreadId());
+    wchar_t digits[10];
+    wchar_t* end = digits + 10;
+    wchar_t* at = end;
+    DWORD id = GetCurrentThreadId();
+    do {
+        *--at = static_cast<wchar_t>(L'0' + id % 10);
+        id /= 10;
+    } while (id != 0);
+    return std::wstring(at, end);
 }
 
 std::wstring UserName() {

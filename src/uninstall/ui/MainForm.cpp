@@ -3,6 +3,7 @@
 #include "core/Format.h"
 #include "core/SystemError.h"
 #include "logging/Logger.h"
+#include "logging/support/DateFormat.h"
 #include "uninstall/engine/Engine.h"
 #include "uninstall/engine/ExitCodes.h"
 #include "uninstall/report/RunReport.h"
@@ -276,6 +277,13 @@ LRESULT TMainForm::Handle(UINT Msg, WPARAM wParam, LPARAM lParam) {
             SetCursor(LoadCursorW(nullptr, IDC_WAIT));
             return TRUE;
         }
+        break;
+    case WM_SETTINGCHANGE:
+    case WM_TIMECHANGE:
+        // The trace reads the regional settings and the local-time bias once a minute; after
+        // a change it reads them again at its next line.
+        RefreshRegionalSettings();
+        RefreshLocalTimeBias();
         break;
     case WM_CLOSE:
         // Alt+F4 and the like while the script runs: the window stays until "Close" may.

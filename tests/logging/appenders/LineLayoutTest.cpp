@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 TNxLoggerMessage Message(TNxLoggerLevel level, const std::wstring& module, const std::wstring& text,
@@ -80,6 +82,48 @@ TEST(LineLayout, PrefixColumnsAndSeparators) {
     EXPECT_EQ(formater.formatMessage(Message(NXLL_ERROR, L"M", L"x", &e)), L"E;M;x;");
     appender.SetSeperator(L"|");
     EXPECT_EQ(formater.formatMessage(Message(NXLL_ERROR, L"M", L"x", &e)), L"E|M|x|");
+}
+
+// A message goes to every appender; each writes it in its own layout, as its settings are
+// when it writes, and a message changed after a line was written shows the change.
+TEST(LineLayout, OneMessageIsWrittenInTheLayoutOfEachAppender) {
+    TNorvaAppenderDbMon first;
+    TNorvaAppenderTextFile second;
+    for (TNorvaAppender* appender :
+         {static_cast<TNorvaAppender*>(&first), static_cast<TNorvaAppender*>(&second)}) {
+        appender->SetPrefixes({pfxTime});
+        appender->SetTimeFormat(L"HH:mm:ss");
+    }
+    TNorvaFormater firstLines(first), secondLines(second);
+    TNxLoggerMessage m = Message(NXLL_INFO, L"M", L"t");
+    struct {
+        const wchar_t* Change;
+        std::function<void()> Apply;
+        const wchar_t* First;
+        const wchar_t* Second;
+    } steps[] = {
+        {L"the same layout", [] {}, L"I|14:03:27|M|t|", L"I|14:03:27|M|t|"},
+        {L"another separator", [&] { second.SetSeparator(L";"); }, L"I|14:03:27|M|t|",
+         L"I;14:03:27;M;t;"},
+        {L"another time pattern",
+         [&] { second.SetSeparator(L"|"), second.SetTimeFormat(L"HH:mm"); }, L"I|14:03:27|M|t|",
+         L"I|14:03|M|t|"},
+        {L"another column",
+         [&] {
+             second.SetTimeFormat(L"HH:mm:ss"), second.SetPrefixes({pfxTime, pfxThreadID});
+         },
+         L"I|14:03:27|M|t|", L"I|14:03:27|4242|M|t|"},
+        {L"the first changed after its line", [&] { first.SetSeparator(L"/"); }, L"I/14:03:27/M/t/",
+         L"I|14:03:27|4242|M|t|"},
+        {L"the message changed", [&] { m.setLogMessage(L"u"); }, L"I/14:03:27/M/u/",
+         L"I|14:03:27|4242|M|u|"},
+    };
+    for (const auto& step : steps) {
+        step.Apply();
+        EXPECT_EQ(firstLines.formatMessage(m), step.First) << step.Change;
+        EXPECT_EQ(secondLines.formatMessage(m), step.Second) << step.Change;
+        EXPECT_EQ(firstLines.formatMessage(m), step.First) << step.Change << ", written again";
+    }
 }
 
 TEST(LineLayout, DefaultsComeFromTheUsersRegionalFormats) {
