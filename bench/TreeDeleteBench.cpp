@@ -2,7 +2,7 @@
 // ("uninstall.exe /quiet /trace" with a script of one Folder step), the same step hosted in this
 // process without a trace, the platform's own "rd /s /q", and a plain walk by path (find,
 // delete the file, remove the folder), each on a fresh copy of the same tree in the same run.
-// Prints the times and their ratios.
+// Prints the times and their ratios, and how long the program takes with nothing to delete.
 //   tree_delete_bench UNINSTALLER   the program built with tree-script.xml
 #include "RunMode.h"
 #include "support/RunRecorder.h"
@@ -53,23 +53,27 @@ void PathWalk(const std::wstring& Folder) {
     RemoveDirectoryW(Folder.c_str());
 }
 
-// Median of three runs, each on a fresh tree, in milliseconds.
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double Milliseconds(const std::function<void()>& Work) {
+    auto start = std::chrono::steady_clock::now();
+    Work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// One way of deleting a fresh tree, in milliseconds.
 double Measure(const std::wstring& Root, const std::function<void(const std::wstring&)>& Delete) {
-    std::vector<double> times;
-    for (int run = 0; run < 3; ++run) {
-        MakeTree(Root);
-        auto start = std::chrono::steady_clock::now();
-        Delete(Root);
-        times.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count());
-        if (test::FileExists(Root)) {
-            std::fprintf(stderr, "the tree was not deleted\n");
-            std::exit(1);
-        }
+    MakeTree(Root);
+    double ms = Milliseconds([&] { Delete(Root); });
+    if (test::FileExists(Root)) {
+        std::fprintf(stderr, "the tree was not deleted\n");
+        std::exit(1);
     }
-    std::sort(times.begin(), times.end());
-    return times[1];
+    return ms;
 }
 
 } // namespace
@@ -92,32 +96,56 @@ int wmain(int argc, wchar_t** argv) {
                                "\"/></Folders></NorvaUninstall>";
     test::TScriptModule module(script);
 
-    double step = Measure(root, [&](const std::wstring&) {
+    auto step = [&](const std::wstring&) {
         test::TRecordingView view;
         TUninstallEngine engine(view, module.Handle());
         engine.LoadXml();
         engine.RunScript();
-    });
-    double program = Measure(root, [&](const std::wstring&) {
-        auto result = test::Run(L"\"" + uninstaller + L"\" /quiet /trace", {}, 600000);
+    };
+    const std::wstring programLine = L"\"" + uninstaller + L"\" /quiet /trace";
+    auto program = [&](const std::wstring&) {
+        auto result = test::Run(programLine, {}, 600000);
         if (result.ExitCode != 0) {
             std::fprintf(stderr, "the uninstaller ended with %lu\n", result.ExitCode);
             std::exit(1);
         }
-    });
-    double rd = Measure(root, [](const std::wstring& Root) {
+    };
+    auto rd = [](const std::wstring& Root) {
         test::Run(L"cmd /c rd /s /q \"" + Root + L"\"", {}, 600000);
-    });
-    double walk = Measure(root, PathWalk);
-    std::printf("tree of %d files in %d folders (median of three runs):\n",
-                Folders * FilesPerFolder, Folders);
+    };
+    // Rounds of every way one after the other: a machine that is busier for a while slows the
+    // ways of the same round alike, and the ratios are taken within each round.
+    constexpr int Rounds = 5;
+    std::vector<double> walkMs, stepMs, programMs, rdMs, programToWalk, stepToWalk, programToRd;
+    for (int round = 0; round < Rounds; ++round) {
+        walkMs.push_back(Measure(root, PathWalk));
+        stepMs.push_back(Measure(root, step));
+        programMs.push_back(Measure(root, program));
+        rdMs.push_back(Measure(root, rd));
+        programToWalk.push_back(programMs.back() / walkMs.back());
+        stepToWalk.push_back(stepMs.back() / walkMs.back());
+        programToRd.push_back(programMs.back() / rdMs.back());
+    }
+    // The start: the program with nothing to delete (the script's folder is missing), from
+    // the process's creation to its end, against a bare program of the platform.
+    std::vector<double> startMs, bareMs;
+    for (int round = 0; round < Rounds; ++round) {
+        startMs.push_back(Milliseconds([&] { program(root); }));
+        bareMs.push_back(Milliseconds([] { test::Run(L"cmd /c exit", {}, 60000); }));
+    }
+    std::printf("tree of %d files in %d folders (median of %d rounds; ratios are the median of "
+                "each round's ratio):\n",
+                Folders * FilesPerFolder, Folders, Rounds);
     std::printf("  uninstall.exe /quiet /trace %6.0f ms  (the whole program, started and ended)\n",
-                program);
-    std::printf("  Folder step in this process %6.0f ms\n", step);
-    std::printf("  rd /s /q                    %6.0f ms\n", rd);
-    std::printf("  path walk                   %6.0f ms\n", walk);
-    std::printf("ratio uninstall.exe / rd /s /q:   %.2f\n", program / rd);
-    std::printf("ratio uninstall.exe / path walk:  %.2f\n", program / walk);
-    std::printf("ratio Folder step / path walk:    %.2f\n", step / walk);
+                Median(programMs));
+    std::printf("  Folder step in this process %6.0f ms\n", Median(stepMs));
+    std::printf("  rd /s /q                    %6.0f ms\n", Median(rdMs));
+    std::printf("  path walk                   %6.0f ms\n", Median(walkMs));
+    std::printf("ratio uninstall.exe / rd /s /q:   %.2f\n", Median(programToRd));
+    std::printf("ratio uninstall.exe / path walk:  %.2f\n", Median(programToWalk));
+    std::printf("ratio Folder step / path walk:    %.2f\n", Median(stepToWalk));
+    std::printf("uninstall.exe /quiet /trace with nothing to delete, started and ended: %.0f ms "
+                "(a bare \"cmd /c exit\": %.0f ms)\n",
+                Median(startMs), Median(bareMs));
     return 0;
 }
