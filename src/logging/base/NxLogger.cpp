@@ -76,13 +76,11 @@ NXLOGGER_SHORTHAND(trace, NXLL_TRACE)
 #undef NXLOGGER_SHORTHAND
 
 TNxLoggerLevel TNxLogger::getLevel() {
-    std::lock_guard<std::mutex> lock(fCSCurrentLevel);
-    return fCurrentLevel;
+    return fCurrentLevel.load();
 }
 
 void TNxLogger::setLevel(TNxLoggerLevel aLevel) {
-    std::lock_guard<std::mutex> lock(fCSCurrentLevel);
-    fCurrentLevel = aLevel;
+    fCurrentLevel.store(aLevel);
 }
 
 bool TNxLogger::isTraceEnabled() {
@@ -121,9 +119,12 @@ void TNxLogger::addAppender(TNxLogAppender* appender) {
 void TNxLogger::addFilter(TNxLoggerFilter* filter) {
     std::lock_guard<std::mutex> lock(fFiltersLock);
     fFilters.push_back(filter);
+    fHasFilters = true;
 }
 
 bool TNxLogger::acceptedByFilters(const TNxLoggerMessage& message) {
+    if (!fHasFilters)
+        return true;
     std::lock_guard<std::mutex> lock(fFiltersLock);
     for (auto filter : fFilters)
         if (!filter->accept(message))

@@ -3,6 +3,7 @@
 #include "logging/base/NxLoggerCollection.h"
 #include "logging/base/NxLoggerMessage.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -81,9 +82,11 @@ private:
     std::wstring fInstanceId;
     std::wstring fUserIdent;
     std::wstring fLanguage;
-    TNxLoggerLevel fCurrentLevel = NXLL_INFO;
-    std::mutex fCSCurrentLevel;
+    // Read for every message: one word, no lock.
+    std::atomic<TNxLoggerLevel> fCurrentLevel{NXLL_INFO};
     TNxLoggerCollection fAppenders;
     std::mutex fFiltersLock;
     std::vector<TNxLoggerFilter*> fFilters;
+    // Messages of a logger without filters do not take the filters' lock.
+    std::atomic<bool> fHasFilters{false};
 };

@@ -7,9 +7,12 @@
 #include "uninstall/engine/Engine.h"
 #include "uninstall/engine/ExitCodes.h"
 #include "uninstall/report/RunReport.h"
+#include "uninstall/ui/DrawnText.h"
 #include "uninstall/ui/MainFormLayout.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
 
 namespace L = MainFormLayout;
 
@@ -127,14 +130,17 @@ HWND TMainForm::Control(const wchar_t* Class, const wchar_t* Text, DWORD Style, 
     return control;
 }
 
-// A label as wide as its text, at its place.
-static RECT AutoSize(HWND Parent, HFONT Font, const std::wstring& Text, POINT At, int Dpi) {
-    TWindowDC dc(Parent);
-    TSelectObject font(dc.Get(), Font);
-    SIZE size = {0, 0};
-    GetTextExtentPoint32W(dc.Get(), Text.c_str(), static_cast<int>(Text.size()), &size);
-    // Back to 96 dots per inch: Control scales the whole rectangle again.
-    return {At.x, At.y, At.x + MulDiv(size.cx, 96, Dpi) + 1, At.y + MulDiv(size.cy, 96, Dpi)};
+void TMainForm::FitTitle(const std::wstring& Title) {
+    TWindowDC dc(st_Title);
+    TSelectObject font(dc.Get(), FTitleFont.Get());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc.Get(), &metrics);
+    RECT panel;
+    GetClientRect(pn_ClientArea, &panel);
+    const int room = panel.right - Scale(L::Title.x) - Scale(L::TitleRightMargin);
+    const int width = std::min(DrawnWidth(FTitleFont.Get(), Title) + 1, room);
+    SetWindowPos(st_Title, nullptr, 0, 0, width, metrics.tmHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TMainForm::CreateControls() {
@@ -163,9 +169,12 @@ void TMainForm::CreateControls() {
 
     const std::wstring title = L"Welcome to the Uninstall Talveno Connect program.";
     const std::wstring ready = L"Click \"Uninstall\" to remove Talveno Connect.";
-    st_Title = Control(L"STATIC", title.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX, idStTitle,
-                       pn_ClientArea, AutoSize(Handle(), FTitleFont.Get(), title, L::Title, FDpi),
-                       FTitleFont.Get());
+    // As wide as its text is drawn, and never past the client area: one line that is never
+    // wrapped, as the measure of a face may be wider than what is drawn.
+    st_Title = Control(L"STATIC", title.c_str(), WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+                       idStTitle, pn_ClientArea,
+                       {L::Title.x, L::Title.y, L::Title.x + 1, L::Title.y + 1}, FTitleFont.Get());
+    FitTitle(title);
     // Status line 1 takes the width of the client area: its text changes during the run.
     RECT status1 = {L::Status1.x, L::Status1.y, L::ClientWidth - L::LeftWidth - 8,
                     L::Status1.y + 17};

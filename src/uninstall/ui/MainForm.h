@@ -43,6 +43,8 @@ private:
     LRESULT Handle(UINT Msg, WPARAM wParam, LPARAM lParam);
 
     void CreateControls();
+    // The title label as wide as its text is drawn, inside the client area.
+    void FitTitle(const std::wstring& Title);
     HWND Panel(int Id, HWND Parent, RECT Bounds);
     HWND Control(const wchar_t* Class, const wchar_t* Text, DWORD Style, int Id, HWND Parent,
                  RECT Bounds, HFONT Font);

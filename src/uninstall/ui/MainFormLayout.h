@@ -26,6 +26,8 @@ constexpr RECT BtnUninstall = {435, 12, 435 + 75, 12 + 25};
 constexpr RECT BtnCancel = {527, 12, 527 + 75, 12 + 25};
 constexpr RECT Logo = {20, 20, 20 + 120, 20 + 37};
 constexpr POINT Title = {16, 16};
+// The least room the title leaves at the client area's right edge.
+constexpr int TitleRightMargin = 8;
 constexpr POINT Status1 = {16, 48};
 constexpr RECT Status2 = {16, 72, 16 + 329, 72 + 30};
 constexpr RECT ErrorLog = {16, 108, 16 + 423, 108 + 169};
