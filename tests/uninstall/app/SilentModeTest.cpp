@@ -426,8 +426,9 @@ TEST_F(SilentModeRun, AMutexAnotherAccountMadeFirstIsPassedOver) {
 }
 
 // "/log" writes the trace to the file it names, making its folders; a file that cannot be
-// written (read-only, on a drive that does not exist) ends the run with 1603 before anything
-// is removed, and standard error says why.
+// written (read-only, on a drive that does not exist, or one another program holds open, whose
+// first line fails) ends the run with 1603 before anything is removed, and standard error says
+// why.
 TEST_F(SilentModeRun, TheLogGoesWhereTheSwitchSaysOrNothingRuns) {
     TInstalledProgram program(L"e2e_silent.exe");
     test::TTempFolder elsewhere;
@@ -443,7 +444,14 @@ TEST_F(SilentModeRun, TheLogGoesWhereTheSwitchSaysOrNothingRuns) {
     const std::wstring readOnly = elsewhere.Path() + L"readonly.log";
     test::WriteTextFile(readOnly, "kept\r\n");
     ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
-    for (const std::wstring& bad : {readOnly, std::wstring(L"Q:\\logs\\run.log")}) {
+    // A plain file a running program holds open without sharing: its path is fine, its first
+    // line is not written.
+    const std::wstring held = elsewhere.Path() + L"held.log";
+    test::WriteTextFile(held, "held\r\n");
+    test::TRunningProcess holder(L"\"" + test::HelperPath(L"procs_child.exe") + L"\" hold \"" +
+                                 held + L"\"");
+    ASSERT_TRUE(test::WaitForFile(held + L".held", 10000));
+    for (const std::wstring& bad : {readOnly, std::wstring(L"Q:\\logs\\run.log"), held}) {
         SCOPED_TRACE(WideToUtf8(bad));
         NewInstallation();
         run = test::Run(program.Command(L"/quiet /log \"" + bad + L"\""), {}, 300000);
@@ -470,6 +478,37 @@ TEST_F(SilentModeRun, TheLogGoesWhereTheSwitchSaysOrNothingRuns) {
               std::string::npos)
         << run.Output;
     EXPECT_TRUE(Exists(L"LP\\bin\\app.exe"));
+}
+
+// The trace file beside the program (/trace without /log) is a help, not part of the job: one
+// whose first line cannot be written (a folder holds its name, today's and tomorrow's) is
+// warned of on the debug monitor, and the run goes on.
+TEST_F(SilentModeRun, ATraceFileBesideTheProgramThatCannotBeWrittenOnlyWarns) {
+    TInstalledProgram program(L"e2e_silent.exe");
+    SYSTEMTIME day{};
+    GetLocalTime(&day);
+    for (int i = 0; i < 2; ++i) {
+        wchar_t date[16];
+        swprintf(date, 16, L"%04u%02u%02u", day.wYear, day.wMonth, day.wDay);
+        const std::wstring name = program.Folder.Path() + L"uninstall.exe_" + date + L".log";
+        ASSERT_TRUE(CreateDirectoryW(name.c_str(), nullptr)) << WideToUtf8(name);
+        FILETIME time{};
+        SystemTimeToFileTime(&day, &time);
+        ULARGE_INTEGER ticks{{time.dwLowDateTime, time.dwHighDateTime}};
+        ticks.QuadPart += 24ull * 3600 * 10000000;
+        time = {ticks.LowPart, ticks.HighPart};
+        FileTimeToSystemTime(&time, &day);
+    }
+    test::TDebugMonitor monitor;
+    ASSERT_TRUE(monitor.Ready());
+    const test::TRunResult run = test::Run(program.Command(L"/quiet /trace"), {}, 300000);
+    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+    EXPECT_FALSE(Exists(L"LP\\bin\\app.exe")) << "the run stopped";
+    bool warned = false;
+    for (const auto& entry : monitor.Entries())
+        warned =
+            warned || entry.Text.find("The trace file cannot be written (") != std::string::npos;
+    EXPECT_TRUE(warned);
 }
 
 // The log, the report and the trace beside the program are written as administrator: never
