@@ -235,8 +235,11 @@ TEST_F(StepTest, ALockedFileBelowAFolderUsersCanChangeWaitsOnlyOnceTheTreeIsOutO
             EXPECT_TRUE(Traced(L"TMainForm|  reason: \"" + users + L"\" lets S-1-1-0 change it"));
             EXPECT_NE(FileSystem::UserControlReason(users + L"\\keep\\data.txt"), L"")
                 << "the users lost their rights";
-            // The item that handed the file over failed, and is still there: locked.
+            // The item that handed the file over failed, and is still there: locked. A tree
+            // that also kept an excluded folder failed all the same, and gives no reason for
+            // being kept.
             EXPECT_EQ(ItemAction(item, false), L"failed");
+            EXPECT_EQ(ItemReason(item), L"");
             EXPECT_EQ(item.Errors, View.Errors);
             EXPECT_EQ(item.AfterRun, L"still there");
             EXPECT_EQ(item.StillThereBecause, L"locked");
