@@ -6,7 +6,9 @@
 #include "core/Text.h"
 #include "logging/LoggingFixtures.h"
 #include "support/EnvSupport.h"
+#include "support/KnownFolders.h"
 #include "support/OddTree.h"
+#include "support/RegistrySupport.h"
 #include "support/ScriptSupport.h"
 #include "support/TestSupport.h"
 #include "InstalledProgram.h"
@@ -281,21 +283,73 @@ TEST_F(SilentModeRun, ExitCodesRestartAndTraceWithoutAnyWindow) {
     }
 }
 
-// A quiet preview writes what the run would do to the standard output it was given (here a
-// pipe) and leaves the installation as it was.
-// A version.dll planted beside the program (a downloads folder) never loads, even where the
-// system prefers a native version.dll to its own: the program takes its libraries that are
-// no known DLLs from the system folder, after its entry has limited the search.
+// The prefix's own override for programs named uninstall.exe: a native version.dll before
+// Wine's, for the life of the object. Wine takes its overrides from the registry (or from
+// WINEDLLOVERRIDES where the wine process itself starts), never from the environment block one
+// program hands another, so the registry is where a test sets it.
+class TNativeVersionFirst {
+public:
+    TNativeVersionFirst() {
+        FExisted = test::RegKeyExists(HKEY_CURRENT_USER, Key);
+        test::WriteRegString(HKEY_CURRENT_USER, Key, L"version", L"native,builtin");
+    }
+    ~TNativeVersionFirst() {
+        if (FExisted)
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, Key, L"version");
+        else
+            test::DeleteRegTree(HKEY_CURRENT_USER, Key);
+    }
+    TNativeVersionFirst(const TNativeVersionFirst&) = delete;
+    TNativeVersionFirst& operator=(const TNativeVersionFirst&) = delete;
+
+private:
+    static constexpr const wchar_t* Key =
+        L"Software\\Wine\\AppDefaults\\uninstall.exe\\DllOverrides";
+    bool FExisted = false;
+};
+
+// A version.dll planted beside the program (a downloads folder), where the system prefers a
+// native version.dll to its own (set in the prefix for programs named uninstall.exe):
+// - a program of that name that loads version.dll by the ordinary search gets the planted one,
+//   so the preference is in force;
+// - with the search the program's entry sets (SetDefaultDllSearch) the same load takes the
+//   system folder's, so the program's own late loads of libraries that are no known DLLs never
+//   reach the planted one.
+// What the real program itself loads cannot be shown here: Wine's own user32 imports
+// version.dll, so under this preference any program that uses user32 gets the planted library
+// from its loader before the program's first instruction. That the program imports no such
+// library early is held by its import table (known-dlls.sh). The real program run beside the
+// planted library, with Wine's default order, still reads its version through the system's.
 TEST_F(SilentModeRun, ALibraryPlantedBesideTheProgramIsNotLoaded) {
+    {
+        TNativeVersionFirst nativeFirst;
+        test::TTempFolder folder;
+        const std::wstring probe = folder.Path() + L"uninstall.exe";
+        const std::wstring planted = folder.Path() + L"version.dll";
+        ASSERT_TRUE(CopyFileW(test::HelperPath(L"dll_probe.exe").c_str(), probe.c_str(), FALSE));
+        ASSERT_TRUE(
+            CopyFileW(test::HelperPath(L"planted_version.dll").c_str(), planted.c_str(), FALSE));
+
+        const test::TRunResult ordinary = test::Run(L"\"" + probe + L"\" version.dll", {}, 120000);
+        ASSERT_NE(ordinary.Output.find(WideToUtf8(planted)), std::string::npos)
+            << "the native version.dll is not preferred: " << ordinary.Output;
+        ASSERT_TRUE(DeleteFileW((planted + L".loaded").c_str()));
+
+        const test::TRunResult limited =
+            test::Run(L"\"" + probe + L"\" version.dll default-search", {}, 120000);
+        EXPECT_EQ(limited.ExitCode, 0u) << limited.Output;
+        EXPECT_NE(limited.Output.find("loaded " + WideToUtf8(test::WindowsFolder()) +
+                                      "\\system32\\version.dll"),
+                  std::string::npos)
+            << limited.Output;
+        EXPECT_FALSE(test::FileExists(planted + L".loaded")) << "the planted library ran";
+    }
+
     TInstalledProgram program(L"e2e_silent.exe");
     const std::wstring planted = program.Folder.Path() + L"version.dll";
     ASSERT_TRUE(
         CopyFileW(test::HelperPath(L"planted_version.dll").c_str(), planted.c_str(), FALSE));
-
-    auto result =
-        test::Run(program.Command(L"/quiet /trace"),
-                  {L"WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d;version=n,b"}, 120000);
-
+    auto result = test::Run(program.Command(L"/quiet /trace"), {}, 120000);
     EXPECT_EQ(result.ExitCode, 0u);
     EXPECT_FALSE(test::FileExists(planted + L".loaded")) << "the planted library ran";
     // The trace file's header names the program's version, read through the system's library.
@@ -303,6 +357,8 @@ TEST_F(SilentModeRun, ALibraryPlantedBesideTheProgramIsNotLoaded) {
     EXPECT_NE(log.find("4.2.0.0"), std::string::npos) << log.substr(0, 400);
 }
 
+// A quiet preview writes what the run would do to the standard output it was given (here a
+// pipe) and leaves the installation as it was.
 TEST_F(SilentModeRun, AQuietPreviewSaysWhatWouldGoAndLeavesIt) {
     TInstalledProgram program(L"e2e_silent.exe");
     auto result = test::Run(program.Command(L"/quiet /preview"));
