@@ -283,6 +283,58 @@ TEST_F(SilentModeRun, ExitCodesRestartAndTraceWithoutAnyWindow) {
     }
 }
 
+// A held file the system refuses to take for the restart (its restart list cannot be written):
+// nothing waits for the restart, so the quiet run does not end with 3010 and asks for no
+// restart, even with /forcerestart. Each path the restart list refused has its error line,
+// and the run ends with 1603; the report says so, and the item that handed the file over
+// carries every one of its error lines.
+TEST_F(SilentModeRun, AQuietRunWhoseLockedEntriesTheSystemRefusesNeedsNoRestart) {
+    const std::wstring held = HoldAFile();
+    TInstalledProgram program(L"e2e_silent.exe");
+    const std::wstring reportFile = program.Folder.Path() + L"report.json";
+    test::TRunResult run;
+    {
+        test::TKeyWriteDenied refused(HKEY_LOCAL_MACHINE,
+                                      L"SYSTEM\\CurrentControlSet\\Control\\Session Manager");
+        run = test::Run(
+            program.Command(L"/quiet /forcerestart /trace /report:\"" + reportFile + L"\""), {},
+            300000);
+    }
+    EXPECT_EQ(run.ExitCode, 1603u) << run.Output;
+    EXPECT_FALSE(test::FileExists(program.RestartRecord())) << "a restart was asked for";
+    EXPECT_FALSE(PendingInside(Suite->Path()));
+    EXPECT_TRUE(test::FileExists(held));
+
+    const std::string log = test::ReadTextFile(program.LogFile());
+    EXPECT_NE(log.find("|The run showed "), std::string::npos) << log;
+    json report = ReadReport(reportFile, "quiet run the restart list refused");
+    EXPECT_EQ(report["exitCode"], 1603);
+    const std::string lp = WideToUtf8(Suite->Path() + L"LP");
+    bool found = false;
+    for (const auto& item : report["items"]) {
+        if (item["item"].get<std::string>().rfind(lp, 0) != 0)
+            continue;
+        found = true;
+        EXPECT_EQ(item["action"], "failed") << item.dump(2);
+        // The held file, its folder and the program folder: each refused, each with its line.
+        std::set<std::wstring> refused;
+        for (const auto& error : item["errors"]) {
+            const std::string line = error;
+            const size_t end = line.find("\" cannot be left to the restart (");
+            ASSERT_TRUE(line.size() > 1 && line[0] == '"' && end != std::string::npos &&
+                        line.back() == ')')
+                << line;
+            refused.insert(AsciiLower(Utf8ToWide(line.substr(1, end - 1))));
+        }
+        EXPECT_EQ(refused.size(), item["errors"].size()) << item.dump(2);
+        for (const std::wstring& path :
+             {held, Suite->Path() + L"LP\\locked", Suite->Path() + L"LP"})
+            EXPECT_EQ(refused.count(AsciiLower(path)), 1u) << WideToUtf8(path) << "\n"
+                                                           << item.dump(2);
+    }
+    EXPECT_TRUE(found) << report.dump(2);
+}
+
 // The prefix's own override for programs named uninstall.exe: a native version.dll before
 // Wine's, for the life of the object. Wine takes its overrides from the registry (or from
 // WINEDLLOVERRIDES where the wine process itself starts), never from the environment block one
