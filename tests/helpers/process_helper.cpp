@@ -8,10 +8,13 @@
 //                                   until every replacement can be found: a guardian that always
 //                                   brings its program back faster than one can end it, however
 //                                   slowly programs start on this machine
-//   process_helper pause EXE N MS TID
+//   process_helper pause EXE N MS TID [AGAIN]
 //                                   starts N copies of "EXE sleep 120000"; each time one ends, it
 //                                   holds the thread TID for MS: copies that each go promptly but
-//                                   take long all together
+//                                   take long all together. With AGAIN, once all but the last
+//                                   of them have ended it starts AGAIN new copies before it lets
+//                                   the thread go on, and exits with 0 only when they could be
+//                                   found
 #include <windows.h>
 #include <aclapi.h>
 #include <psapi.h>
@@ -178,9 +181,10 @@ int Guard(const std::wstring& Exe, DWORD Ms, DWORD Count, DWORD Thread) {
     return 0;
 }
 
-int Pause(const std::wstring& Exe, DWORD Count, DWORD Ms, DWORD Thread) {
+int Pause(const std::wstring& Exe, DWORD Count, DWORD Ms, DWORD Thread, DWORD Again) {
     TCopies copies(Exe, 120000);
-    Count = Count < MAXIMUM_WAIT_OBJECTS ? Count : MAXIMUM_WAIT_OBJECTS;
+    Count = Count < MAXIMUM_WAIT_OBJECTS / 2 ? Count : MAXIMUM_WAIT_OBJECTS / 2;
+    Again = Again < Count ? Again : Count;
     for (DWORD i = 0; i < Count; ++i)
         if (!copies.Start(i))
             return 2;
@@ -188,12 +192,20 @@ int Pause(const std::wstring& Exe, DWORD Count, DWORD Ms, DWORD Thread) {
     std::vector<bool> seen(Count);
     for (size_t left = Count; left > 0;) {
         for (size_t slot : copies.WaitEnded(INFINITE)) {
-            if (seen[slot])
+            if (slot >= Count || seen[slot])
                 continue;
             seen[slot] = true;
             --left;
             THold hold(Thread);
             Sleep(Ms);
+            if (left != 1 || Again == 0)
+                continue;
+            // The program comes back while its last copy from before still runs: new copies,
+            // findable before the thread that ends them goes on.
+            for (DWORD i = 0; i < Again; ++i)
+                if (!copies.Start(copies.Count()))
+                    return 2;
+            copies.WaitFindable();
         }
     }
     return 0;
@@ -214,6 +226,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     if (mode == L"guard" && argc > 5)
         return Guard(argv[2], Number(argv[3]), Number(argv[4]), Number(argv[5]));
     if (mode == L"pause" && argc > 5)
-        return Pause(argv[2], Number(argv[3]), Number(argv[4]), Number(argv[5]));
+        return Pause(argv[2], Number(argv[3]), Number(argv[4]), Number(argv[5]),
+                     argc > 6 ? Number(argv[6]) : 0);
     return 100;
 }

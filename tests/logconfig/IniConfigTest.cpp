@@ -102,6 +102,40 @@ TEST_F(IniConfig, ValueFormsOfAFileWrittenByHand) {
     EXPECT_EQ(file.OutputDir(), Folder.Path()); // absent: the current folder stays
 }
 
+// The platform drops the blanks around a value and one pair of quotes around it: a value that
+// begins or ends with a blank, or that a pair of quotes encloses, is saved quoted and reads back
+// as it was; any other value is saved as it is.
+TEST_F(IniConfig, BlanksAndQuotesAtTheEndsOfAValueSurviveASave) {
+    struct TCase {
+        const wchar_t* Value;
+        const char* Line; // the line the file holds
+    } cases[] = {
+        {L" - ", "Separator=\" - \""},
+        {L"- ", "Separator=\"- \""},
+        {L" -", "Separator=\" -\""},
+        {L"\t", "Separator=\"\t\""},
+        {L"\"-\"", "Separator=\"\"-\"\""},
+        {L"'-'", "Separator=\"'-'\""},
+        {L"\"-", "Separator=\"-"},
+        {L"-'", "Separator=-'"},
+        {L"'-\"", "Separator='-\""},
+        {L"a \"b\" c", "Separator=a \"b\" c"},
+        {L"#", "Separator=#"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.Value));
+        DeleteFileW(Ini.c_str());
+        TNvLogger saved;
+        saved.DbMon().SetSeparator(c.Value);
+        TLoggerConfig::SaveAs(saved, Ini, false);
+        const std::string text = test::ReadTextFile(Ini);
+        EXPECT_NE(text.find(std::string("\r\n") + c.Line + "\r\n"), std::string::npos) << text;
+        TNvLogger read;
+        TLoggerConfig::Initialize(read, Ini);
+        EXPECT_EQ(read.DbMon().Separator(), c.Value);
+    }
+}
+
 TEST_F(IniConfig, AnEmptyTraceTypesValueKeepsTheSet) {
     Write("[DbMon]\r\nActive=1\r\nTraceTypes=\r\n");
     TNvLogger read;

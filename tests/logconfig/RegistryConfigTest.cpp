@@ -178,6 +178,19 @@ TEST_F(RegistryConfig, AValueOfAnotherTypeRaisesAndWhatWasReadStays) {
     }
 }
 
+// A text setting stored as an expandable string, as a hand-made key or a policy may hold it,
+// is read as stored: its percent signs are not expanded.
+TEST_F(RegistryConfig, AnExpandableStringReadsAsStored) {
+    SetValue(L"DbMon\\Layout", L"Separator", REG_EXPAND_SZ, L" %TEMP% ");
+    SetValue(L"EventViewer", L"Source", REG_EXPAND_SZ, L"%USERNAME%");
+    SetValue(L"TextFile\\FileInfo", L"OutputDir", REG_EXPAND_SZ, L"%TEMP%\\logs\\");
+    TNvLogger read;
+    TLoggerConfig::Initialize(read, Key, HKEY_CURRENT_USER);
+    EXPECT_EQ(read.DbMon().Separator(), L" %TEMP% ");
+    EXPECT_EQ(read.EventViewer().Source(), L"%USERNAME%");
+    EXPECT_EQ(read.TextFile().OutputDir(), L"%TEMP%\\logs\\");
+}
+
 TEST_F(RegistryConfig, AFailedSaveRaisesSaveAsFailed) {
     TNvLogger saved;
     TLoggerConfig::SaveAs(saved, Key, HKEY_CURRENT_USER, false);

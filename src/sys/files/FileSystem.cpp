@@ -51,7 +51,14 @@ DWORD RemoveFolder(const std::wstring& Path) {
 // The exact form: the restart list then holds the entry's own name ("\\??\\C:\\...\\a."), not
 // what the Win32 layer would make of it.
 DWORD DeleteAtRestart(const std::wstring& Path) {
-    return Result(MoveFileExW(ExactPath(Path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    const std::wstring exact = ExactPath(Path);
+    // The restart list is a registry value. Where writing it fails without an error code (Wine
+    // leaves the last one as it was), the path is still not taken.
+    SetLastError(ERROR_SUCCESS);
+    if (MoveFileExW(exact.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+        return 0;
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_CANTWRITE;
 }
 
 } // namespace FileSystem

@@ -7,7 +7,11 @@
 #include "sys/files/UserControl.h"
 
 #include <gtest/gtest.h>
+
+#include <aclapi.h>
 #include <sddl.h>
+
+#include <set>
 
 namespace {
 
@@ -101,6 +105,56 @@ TEST(UserControl, TheAdministratorsFolderHasANameNobodyCanGuess) {
         EXPECT_EQ(FileSystem::UserControlReason(folder), L"");
         EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
     }
+}
+
+// The volume's root is checked after the folder is made: under a root everyone may change, the
+// folder the system made is in users' reach whatever its own permissions say, so it is removed
+// and no folder is given. The root's own permissions come back afterwards.
+TEST(UserControl, AnAdministratorsFolderInUsersReachIsNotGiven) {
+    test::TTempFolder root;
+    const std::wstring volume = root.Path().substr(0, 3);
+    ASSERT_EQ(volume, L"C:\\");
+    PSECURITY_DESCRIPTOR saved = nullptr;
+    PACL savedAcl = nullptr;
+    ASSERT_EQ(GetNamedSecurityInfoW(volume.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, &savedAcl, nullptr, &saved),
+              ERROR_SUCCESS);
+    TLocalMemory savedOwned(saved);
+    struct TRestore {
+        const std::wstring& Volume;
+        PACL Acl;
+        ~TRestore() {
+            SetNamedSecurityInfoW(const_cast<wchar_t*>(Volume.c_str()), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION, nullptr, nullptr, Acl, nullptr);
+        }
+    } restore{volume, savedAcl};
+    // Everyone may change the root itself; nothing of it is inherited below.
+    PSECURITY_DESCRIPTOR open = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA;;;WD)", SDDL_REVISION_1, &open, nullptr));
+    TLocalMemory openOwned(open);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL openAcl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(open, &present, &openAcl, &defaulted));
+    ASSERT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(volume.c_str()), SE_FILE_OBJECT,
+                                    DACL_SECURITY_INFORMATION, nullptr, nullptr, openAcl, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_NE(FileSystem::UserControlReason(volume + L"x"), L"");
+
+    const auto pending = [&] {
+        std::set<std::wstring> names;
+        WIN32_FIND_DATAW data;
+        TFindHandle find(FindFirstFileW((volume + L"Uninstall.Pending.*").c_str(), &data));
+        for (bool more = bool(find); more; more = FindNextFileW(find.Get(), &data))
+            names.insert(data.cFileName);
+        return names;
+    };
+    const std::set<std::wstring> before = pending();
+    const std::wstring folder = FileSystem::NewAdminOnlyFolder(root.Path());
+    EXPECT_EQ(folder, L"");
+    EXPECT_EQ(pending(), before) << "a folder was left behind";
+    if (!folder.empty())
+        RemoveDirectoryW(folder.c_str());
 }
 
 } // namespace

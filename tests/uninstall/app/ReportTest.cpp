@@ -151,23 +151,25 @@ TEST_F(ReportRun, EachItemSaysWhatBecameOfItAsTheMachineShows) {
 }
 
 // A preview's report names the same items, in the same order, with what would be done; it
-// leaves the installation and writes nothing for the restart.
+// leaves the installation and writes nothing for the restart. The run after it names the same
+// report file: its report replaces the preview's there.
 TEST_F(ReportRun, APreviewReportsTheItemsOfTheRunWithWhatWouldBeDone) {
     TInstalledProgram program(L"e2e_report.exe");
-    const std::wstring previewFile = Suite.Path() + L"preview.json";
+    const std::wstring reportFile = Suite.Path() + L"report.json";
     const test::TRunResult preview =
-        test::Run(program.Command(L"/quiet /preview /report \"" + previewFile + L"\""), {}, 300000);
+        test::Run(program.Command(L"/quiet /preview /report \"" + reportFile + L"\""), {}, 300000);
     EXPECT_EQ(preview.ExitCode, 0u) << preview.Output;
     EXPECT_TRUE(Exists(L"LD\\a.log"));
     EXPECT_TRUE(test::RegKeyExists(HKEY_LOCAL_MACHINE, ReportKey));
-    json would = ReadReport(previewFile, "preview");
+    json would = ReadReport(reportFile, "preview");
 
-    const std::wstring runFile = Suite.Path() + L"run.json";
     // The program folder the exclusion keeps cannot go now: it waits for the restart.
-    EXPECT_EQ(
-        test::Run(program.Command(L"/quiet /report:\"" + runFile + L"\""), {}, 300000).ExitCode,
-        3010u);
-    json did = ReadReport(runFile, "run");
+    const test::TRunResult run =
+        test::Run(program.Command(L"/quiet /report:\"" + reportFile + L"\""), {}, 300000);
+    EXPECT_EQ(run.ExitCode, 3010u) << run.Output;
+    json did = ReadReport(reportFile, "run");
+    EXPECT_EQ(did["preview"], false) << "the preview's report was left at the path";
+    EXPECT_EQ(did["exitCode"], 3010);
 
     EXPECT_EQ(would["preview"], true);
     ASSERT_EQ(would["items"].size(), did["items"].size());

@@ -6,7 +6,9 @@
 #include "core/Text.h"
 #include "logging/LoggingFixtures.h"
 #include "support/EnvSupport.h"
+#include "support/KnownFolders.h"
 #include "support/OddTree.h"
+#include "support/RegistrySupport.h"
 #include "support/ScriptSupport.h"
 #include "support/TestSupport.h"
 #include "InstalledProgram.h"
@@ -281,21 +283,125 @@ TEST_F(SilentModeRun, ExitCodesRestartAndTraceWithoutAnyWindow) {
     }
 }
 
-// A quiet preview writes what the run would do to the standard output it was given (here a
-// pipe) and leaves the installation as it was.
-// A version.dll planted beside the program (a downloads folder) never loads, even where the
-// system prefers a native version.dll to its own: the program takes its libraries that are
-// no known DLLs from the system folder, after its entry has limited the search.
+// A held file the system refuses to take for the restart (its restart list cannot be written):
+// nothing waits for the restart, so the quiet run does not end with 3010 and asks for no
+// restart, even with /forcerestart. Each path the restart list refused has its error line,
+// and the run ends with 1603; the report says so, and the item that handed the file over
+// carries every one of its error lines.
+TEST_F(SilentModeRun, AQuietRunWhoseLockedEntriesTheSystemRefusesNeedsNoRestart) {
+    const std::wstring held = HoldAFile();
+    TInstalledProgram program(L"e2e_silent.exe");
+    const std::wstring reportFile = program.Folder.Path() + L"report.json";
+    test::TRunResult run;
+    {
+        test::TKeyWriteDenied refused(HKEY_LOCAL_MACHINE,
+                                      L"SYSTEM\\CurrentControlSet\\Control\\Session Manager");
+        run = test::Run(
+            program.Command(L"/quiet /forcerestart /trace /report:\"" + reportFile + L"\""), {},
+            300000);
+    }
+    EXPECT_EQ(run.ExitCode, 1603u) << run.Output;
+    EXPECT_FALSE(test::FileExists(program.RestartRecord())) << "a restart was asked for";
+    EXPECT_FALSE(PendingInside(Suite->Path()));
+    EXPECT_TRUE(test::FileExists(held));
+
+    const std::string log = test::ReadTextFile(program.LogFile());
+    EXPECT_NE(log.find("|The run showed "), std::string::npos) << log;
+    json report = ReadReport(reportFile, "quiet run the restart list refused");
+    EXPECT_EQ(report["exitCode"], 1603);
+    const std::string lp = WideToUtf8(Suite->Path() + L"LP");
+    bool found = false;
+    for (const auto& item : report["items"]) {
+        if (item["item"].get<std::string>().rfind(lp, 0) != 0)
+            continue;
+        found = true;
+        EXPECT_EQ(item["action"], "failed") << item.dump(2);
+        // The held file, its folder and the program folder: each refused, each with its line.
+        std::set<std::wstring> refused;
+        for (const auto& error : item["errors"]) {
+            const std::string line = error;
+            const size_t end = line.find("\" cannot be left to the restart (");
+            ASSERT_TRUE(line.size() > 1 && line[0] == '"' && end != std::string::npos &&
+                        line.back() == ')')
+                << line;
+            refused.insert(AsciiLower(Utf8ToWide(line.substr(1, end - 1))));
+        }
+        EXPECT_EQ(refused.size(), item["errors"].size()) << item.dump(2);
+        for (const std::wstring& path :
+             {held, Suite->Path() + L"LP\\locked", Suite->Path() + L"LP"})
+            EXPECT_EQ(refused.count(AsciiLower(path)), 1u) << WideToUtf8(path) << "\n"
+                                                           << item.dump(2);
+    }
+    EXPECT_TRUE(found) << report.dump(2);
+}
+
+// The prefix's own override for programs named uninstall.exe: a native version.dll before
+// Wine's, for the life of the object. Wine takes its overrides from the registry (or from
+// WINEDLLOVERRIDES where the wine process itself starts), never from the environment block one
+// program hands another, so the registry is where a test sets it.
+class TNativeVersionFirst {
+public:
+    TNativeVersionFirst() {
+        FExisted = test::RegKeyExists(HKEY_CURRENT_USER, Key);
+        test::WriteRegString(HKEY_CURRENT_USER, Key, L"version", L"native,builtin");
+    }
+    ~TNativeVersionFirst() {
+        if (FExisted)
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, Key, L"version");
+        else
+            test::DeleteRegTree(HKEY_CURRENT_USER, Key);
+    }
+    TNativeVersionFirst(const TNativeVersionFirst&) = delete;
+    TNativeVersionFirst& operator=(const TNativeVersionFirst&) = delete;
+
+private:
+    static constexpr const wchar_t* Key =
+        L"Software\\Wine\\AppDefaults\\uninstall.exe\\DllOverrides";
+    bool FExisted = false;
+};
+
+// A version.dll planted beside the program (a downloads folder), where the system prefers a
+// native version.dll to its own (set in the prefix for programs named uninstall.exe):
+// - a program of that name that loads version.dll by the ordinary search gets the planted one,
+//   so the preference is in force;
+// - with the search the program's entry sets (SetDefaultDllSearch) the same load takes the
+//   system folder's, so the program's own late loads of libraries that are no known DLLs never
+//   reach the planted one.
+// What the real program itself loads cannot be shown here: Wine's own user32 imports
+// version.dll, so under this preference any program that uses user32 gets the planted library
+// from its loader before the program's first instruction. That the program imports no such
+// library early is held by its import table (known-dlls.sh). The real program run beside the
+// planted library, with Wine's default order, still reads its version through the system's.
 TEST_F(SilentModeRun, ALibraryPlantedBesideTheProgramIsNotLoaded) {
+    {
+        TNativeVersionFirst nativeFirst;
+        test::TTempFolder folder;
+        const std::wstring probe = folder.Path() + L"uninstall.exe";
+        const std::wstring planted = folder.Path() + L"version.dll";
+        ASSERT_TRUE(CopyFileW(test::HelperPath(L"dll_probe.exe").c_str(), probe.c_str(), FALSE));
+        ASSERT_TRUE(
+            CopyFileW(test::HelperPath(L"planted_version.dll").c_str(), planted.c_str(), FALSE));
+
+        const test::TRunResult ordinary = test::Run(L"\"" + probe + L"\" version.dll", {}, 120000);
+        ASSERT_NE(ordinary.Output.find(WideToUtf8(planted)), std::string::npos)
+            << "the native version.dll is not preferred: " << ordinary.Output;
+        ASSERT_TRUE(DeleteFileW((planted + L".loaded").c_str()));
+
+        const test::TRunResult limited =
+            test::Run(L"\"" + probe + L"\" version.dll default-search", {}, 120000);
+        EXPECT_EQ(limited.ExitCode, 0u) << limited.Output;
+        EXPECT_NE(limited.Output.find("loaded " + WideToUtf8(test::WindowsFolder()) +
+                                      "\\system32\\version.dll"),
+                  std::string::npos)
+            << limited.Output;
+        EXPECT_FALSE(test::FileExists(planted + L".loaded")) << "the planted library ran";
+    }
+
     TInstalledProgram program(L"e2e_silent.exe");
     const std::wstring planted = program.Folder.Path() + L"version.dll";
     ASSERT_TRUE(
         CopyFileW(test::HelperPath(L"planted_version.dll").c_str(), planted.c_str(), FALSE));
-
-    auto result =
-        test::Run(program.Command(L"/quiet /trace"),
-                  {L"WINEDLLOVERRIDES=mscoree,mshtml=;winemenubuilder.exe=d;version=n,b"}, 120000);
-
+    auto result = test::Run(program.Command(L"/quiet /trace"), {}, 120000);
     EXPECT_EQ(result.ExitCode, 0u);
     EXPECT_FALSE(test::FileExists(planted + L".loaded")) << "the planted library ran";
     // The trace file's header names the program's version, read through the system's library.
@@ -303,6 +409,8 @@ TEST_F(SilentModeRun, ALibraryPlantedBesideTheProgramIsNotLoaded) {
     EXPECT_NE(log.find("4.2.0.0"), std::string::npos) << log.substr(0, 400);
 }
 
+// A quiet preview writes what the run would do to the standard output it was given (here a
+// pipe) and leaves the installation as it was.
 TEST_F(SilentModeRun, AQuietPreviewSaysWhatWouldGoAndLeavesIt) {
     TInstalledProgram program(L"e2e_silent.exe");
     auto result = test::Run(program.Command(L"/quiet /preview"));
@@ -426,8 +534,9 @@ TEST_F(SilentModeRun, AMutexAnotherAccountMadeFirstIsPassedOver) {
 }
 
 // "/log" writes the trace to the file it names, making its folders; a file that cannot be
-// written (read-only, on a drive that does not exist) ends the run with 1603 before anything
-// is removed, and standard error says why.
+// written (read-only, on a drive that does not exist, or one another program holds open, whose
+// first line fails) ends the run with 1603 before anything is removed, and standard error says
+// why.
 TEST_F(SilentModeRun, TheLogGoesWhereTheSwitchSaysOrNothingRuns) {
     TInstalledProgram program(L"e2e_silent.exe");
     test::TTempFolder elsewhere;
@@ -443,7 +552,14 @@ TEST_F(SilentModeRun, TheLogGoesWhereTheSwitchSaysOrNothingRuns) {
     const std::wstring readOnly = elsewhere.Path() + L"readonly.log";
     test::WriteTextFile(readOnly, "kept\r\n");
     ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
-    for (const std::wstring& bad : {readOnly, std::wstring(L"Q:\\logs\\run.log")}) {
+    // A plain file a running program holds open without sharing: its path is fine, its first
+    // line is not written.
+    const std::wstring held = elsewhere.Path() + L"held.log";
+    test::WriteTextFile(held, "held\r\n");
+    test::TRunningProcess holder(L"\"" + test::HelperPath(L"procs_child.exe") + L"\" hold \"" +
+                                 held + L"\"");
+    ASSERT_TRUE(test::WaitForFile(held + L".held", 10000));
+    for (const std::wstring& bad : {readOnly, std::wstring(L"Q:\\logs\\run.log"), held}) {
         SCOPED_TRACE(WideToUtf8(bad));
         NewInstallation();
         run = test::Run(program.Command(L"/quiet /log \"" + bad + L"\""), {}, 300000);
@@ -470,6 +586,37 @@ TEST_F(SilentModeRun, TheLogGoesWhereTheSwitchSaysOrNothingRuns) {
               std::string::npos)
         << run.Output;
     EXPECT_TRUE(Exists(L"LP\\bin\\app.exe"));
+}
+
+// The trace file beside the program (/trace without /log) is a help, not part of the job: one
+// whose first line cannot be written (a folder holds its name, today's and tomorrow's) is
+// warned of on the debug monitor, and the run goes on.
+TEST_F(SilentModeRun, ATraceFileBesideTheProgramThatCannotBeWrittenOnlyWarns) {
+    TInstalledProgram program(L"e2e_silent.exe");
+    SYSTEMTIME day{};
+    GetLocalTime(&day);
+    for (int i = 0; i < 2; ++i) {
+        wchar_t date[16];
+        swprintf(date, 16, L"%04u%02u%02u", day.wYear, day.wMonth, day.wDay);
+        const std::wstring name = program.Folder.Path() + L"uninstall.exe_" + date + L".log";
+        ASSERT_TRUE(CreateDirectoryW(name.c_str(), nullptr)) << WideToUtf8(name);
+        FILETIME time{};
+        SystemTimeToFileTime(&day, &time);
+        ULARGE_INTEGER ticks{{time.dwLowDateTime, time.dwHighDateTime}};
+        ticks.QuadPart += 24ull * 3600 * 10000000;
+        time = {ticks.LowPart, ticks.HighPart};
+        FileTimeToSystemTime(&time, &day);
+    }
+    test::TDebugMonitor monitor;
+    ASSERT_TRUE(monitor.Ready());
+    const test::TRunResult run = test::Run(program.Command(L"/quiet /trace"), {}, 300000);
+    EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+    EXPECT_FALSE(Exists(L"LP\\bin\\app.exe")) << "the run stopped";
+    bool warned = false;
+    for (const auto& entry : monitor.Entries())
+        warned =
+            warned || entry.Text.find("The trace file cannot be written (") != std::string::npos;
+    EXPECT_TRUE(warned);
 }
 
 // The log, the report and the trace beside the program are written as administrator: never

@@ -1,6 +1,7 @@
 #include "core/Handle.h"
 #include "core/Text.h"
 #include "support/EnvSupport.h"
+#include "support/RegistrySupport.h"
 #include "support/TestSupport.h"
 #include "sys/files/UserControl.h"
 #include "uninstall/steps/LockedFiles.h"
@@ -96,6 +97,53 @@ TEST(LockedFiles, OnlyProtectedFoldersNeedNoRestart) {
     TForm form;
     EXPECT_EQ(DeleteLockedFiles(&form, {std::wstring(desktop) + L"\\", windows}), 0u);
     EXPECT_TRUE(NewSince(before).empty());
+}
+
+// The system's restart list cannot be written (its key refuses new values): the system takes
+// no path. Nothing counts as scheduled, so the run needs no restart (a quiet run does not end
+// with 3010), and every path the walk reached stays with an error line of its own, in the order
+// the walk reached it: the locked files, then each folder above them below the protected ones.
+TEST(LockedFiles, PathsTheRestartListRefusesAreNotCountedAndEachHasItsErrorLine) {
+    test::TTempFolder root;
+    const std::wstring p = root.Path() + L"P";
+    ASSERT_TRUE(CreateDirectoryW(p.c_str(), nullptr));
+    const std::wstring f = p + L"\\f.dll", g = p + L"\\g.dll";
+    test::WriteTextFile(f, "x");
+    test::WriteTextFile(g, "x");
+
+    std::vector<std::wstring> stayed, errors, taken;
+    TLockedFileEvents events;
+    events.Stays = [&](const std::wstring& Path, const std::wstring& Error) {
+        stayed.push_back(Path);
+        errors.push_back(Error);
+    };
+    events.Taken = [&](const std::wstring& Path) {
+        taken.push_back(Path);
+    };
+    const size_t before = test::PendingDeletions().size();
+    size_t scheduled = 0;
+    {
+        test::TKeyWriteDenied refused(HKEY_LOCAL_MACHINE,
+                                      L"SYSTEM\\CurrentControlSet\\Control\\Session Manager");
+        TForm form;
+        scheduled = DeleteLockedFiles(&form, {f, g}, events);
+    }
+    EXPECT_EQ(scheduled, 0u);
+    EXPECT_TRUE(taken.empty()) << WideToUtf8(taken.front());
+    EXPECT_EQ(test::PendingDeletions().size(), before);
+
+    const std::vector<std::wstring> expected = {f, g, p, Strip(root.Path())};
+    ASSERT_EQ(stayed.size(), expected.size()) << testing::PrintToString(errors);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(WideToUtf8(expected[i]));
+        EXPECT_TRUE(CompareStringOrdinal(Strip(stayed[i]).c_str(), -1, expected[i].c_str(), -1,
+                                         TRUE) == CSTR_EQUAL)
+            << WideToUtf8(stayed[i]);
+        const std::wstring start = L"\"" + stayed[i] + L"\" cannot be left to the restart (";
+        EXPECT_EQ(errors[i].rfind(start, 0), 0u) << WideToUtf8(errors[i]);
+        EXPECT_GT(errors[i].size(), start.size() + 1) << "no reason: " << WideToUtf8(errors[i]);
+        EXPECT_EQ(errors[i].back(), L')') << WideToUtf8(errors[i]);
+    }
 }
 
 // A match of a File step that another program holds open stays, waits in the locked list, and
@@ -235,8 +283,11 @@ TEST_F(StepTest, ALockedFileBelowAFolderUsersCanChangeWaitsOnlyOnceTheTreeIsOutO
             EXPECT_TRUE(Traced(L"TMainForm|  reason: \"" + users + L"\" lets S-1-1-0 change it"));
             EXPECT_NE(FileSystem::UserControlReason(users + L"\\keep\\data.txt"), L"")
                 << "the users lost their rights";
-            // The item that handed the file over failed, and is still there: locked.
+            // The item that handed the file over failed, and is still there: locked. A tree
+            // that also kept an excluded folder failed all the same, and gives no reason for
+            // being kept.
             EXPECT_EQ(ItemAction(item, false), L"failed");
+            EXPECT_EQ(ItemReason(item), L"");
             EXPECT_EQ(item.Errors, View.Errors);
             EXPECT_EQ(item.AfterRun, L"still there");
             EXPECT_EQ(item.StillThereBecause, L"locked");

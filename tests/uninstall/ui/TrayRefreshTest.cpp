@@ -133,8 +133,8 @@ TEST_F(TrayRefresh, StartsWithItsOwnTraceLineAndNeverRaises) {
 } // namespace
 
 // Any program may make a window of the taskbar's class: one far larger than the screens, or
-// one that answers slowly, does not hold the run. The sweep stops at the screens' size and
-// after two seconds.
+// one that answers slowly, does not hold the run. The sweep reaches the screens' size and
+// stops there, and it goes on for two seconds and stops then.
 TEST_F(TrayRefresh, AFakeTaskbarCannotHoldTheRun) {
     const int screen =
         std::max(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
@@ -150,7 +150,15 @@ TEST_F(TrayRefresh, AFakeTaskbarCannotHoldTheRun) {
     HWND slow = Toolbar(0, 700, 30);
     ToolbarProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(slow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SlowProc)));
+    const ULONGLONG start = GetTickCount64();
     RefreshTrayIcon(nullptr);
-    // 700 answers of 20 ms would take 14 s.
+    const ULONGLONG took = GetTickCount64() - start;
+    // 700 answers of 20 ms would take 14 s. Each answer comes in time, so the sweep goes on,
+    // point by point from the toolbar's start, for its two seconds and no longer.
+    EXPECT_GE(took, 1900u);
+    EXPECT_LT(took, 3000u);
+    EXPECT_GE(Moves.size(), 20u);
     EXPECT_LT(Moves.size(), 700u);
+    for (size_t i = 0; i < Moves.size(); ++i)
+        ASSERT_EQ(Moves[i].x, static_cast<LONG>(i + 1)) << i;
 }
