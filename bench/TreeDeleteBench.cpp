@@ -53,6 +53,25 @@ void PathWalk(const std::wstring& Folder) {
     RemoveDirectoryW(Folder.c_str());
 }
 
+// Starts a program and waits for its end, its output going nowhere: no pipe, whose other end a
+// process it starts may hold.
+DWORD StartAndWait(const std::wstring& CommandLine) {
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::wstring cmd = CommandLine;
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi)) {
+        std::fprintf(stderr, "cannot start a program\n");
+        std::exit(1);
+    }
+    TKernelHandle process(pi.hProcess), thread(pi.hThread);
+    WaitForSingleObject(process.Get(), INFINITE);
+    DWORD code = 1;
+    GetExitCodeProcess(process.Get(), &code);
+    return code;
+}
+
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -104,9 +123,8 @@ int wmain(int argc, wchar_t** argv) {
     };
     const std::wstring programLine = L"\"" + uninstaller + L"\" /quiet /trace";
     auto program = [&](const std::wstring&) {
-        auto result = test::Run(programLine, {}, 600000);
-        if (result.ExitCode != 0) {
-            std::fprintf(stderr, "the uninstaller ended with %lu\n", result.ExitCode);
+        if (DWORD code = StartAndWait(programLine); code != 0) {
+            std::fprintf(stderr, "the uninstaller ended with %lu\n", code);
             std::exit(1);
         }
     };
@@ -130,8 +148,8 @@ int wmain(int argc, wchar_t** argv) {
     // the process's creation to its end, against a bare program of the platform.
     std::vector<double> startMs, bareMs;
     for (int round = 0; round < Rounds; ++round) {
-        startMs.push_back(Milliseconds([&] { program(root); }));
-        bareMs.push_back(Milliseconds([] { test::Run(L"cmd /c exit", {}, 60000); }));
+        startMs.push_back(Milliseconds([&] { StartAndWait(programLine); }));
+        bareMs.push_back(Milliseconds([] { StartAndWait(L"cmd /c exit"); }));
     }
     std::printf("tree of %d files in %d folders (median of %d rounds; ratios are the median of "
                 "each round's ratio):\n",
