@@ -37,14 +37,18 @@ void RunGuarded(void (*Call)(void*), void* Context, const wchar_t* Where) {
 
 } // namespace
 
-TModuleHandle Load(const std::wstring& Path, TImportSearch Search, DWORD& Error) {
+TModuleHandle Load(const FileSystem::TProvenPath& Path, TImportSearch Search, DWORD& Error) {
+    if (!Path.ChangedReason().empty()) {
+        Error = ERROR_FILE_INVALID;
+        return TModuleHandle();
+    }
     TCriticalErrorsOff quiet;
     struct TLoad {
         const wchar_t* Path;
         DWORD Flags;
         HMODULE Module;
         DWORD Error;
-    } load{Path.c_str(), SearchFlags(Search), nullptr, ERROR_SUCCESS};
+    } load{Path.Path().c_str(), SearchFlags(Search), nullptr, ERROR_SUCCESS};
     // A system without these search flags (Vista without its loader update) refuses the load:
     // better a server left registered than one whose imports are searched where users write.
     RunGuarded(

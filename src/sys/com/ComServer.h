@@ -1,4 +1,5 @@
 #pragma once
+#include "sys/files/ProvenPath.h"
 #include "core/Handle.h"
 
 #include <optional>
@@ -12,10 +13,12 @@ namespace ComServer {
 // library there.
 enum class TImportSearch { BesideAndSystem, SystemOnly };
 
-// Loads the library at Path (a full path) with the system's critical-error boxes off, its own
-// imports searched as Search says. Empty when it cannot be loaded; the system's code is then in
-// Error.
-[[nodiscard]] TModuleHandle Load(const std::wstring& Path, TImportSearch Search, DWORD& Error);
+// Loads the library at Path, proven out of other users' reach, with the system's critical-error
+// boxes off, its own imports searched as Search says. Empty when it cannot be loaded; the
+// system's code is then in Error (ERROR_FILE_INVALID: the path names something else than when
+// it was proven).
+[[nodiscard]] TModuleHandle Load(const FileSystem::TProvenPath& Path, TImportSearch Search,
+                                 DWORD& Error);
 
 // Calls the library's DllUnregisterServer; nothing when it has no such export.
 [[nodiscard]] std::optional<HRESULT> Unregister(HMODULE Module);

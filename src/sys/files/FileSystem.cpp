@@ -1,4 +1,6 @@
 #include "sys/files/FileSystem.h"
+#include "core/SystemError.h"
+#include "sys/files/ProvenPath.h"
 #include "core/Handle.h"
 #include "sys/files/FileEntry.h"
 
@@ -50,15 +52,17 @@ DWORD RemoveFolder(const std::wstring& Path) {
 
 // The exact form: the restart list then holds the entry's own name ("\\??\\C:\\...\\a."), not
 // what the Win32 layer would make of it.
-DWORD DeleteAtRestart(const std::wstring& Path) {
-    const std::wstring exact = ExactPath(Path);
+std::wstring DeleteAtRestart(const TProvenPath& Path) {
+    if (std::wstring changed = Path.ChangedReason(); !changed.empty())
+        return changed;
+    const std::wstring exact = ExactPath(Path.Path());
     // The restart list is a registry value. Where writing it fails without an error code (Wine
     // leaves the last one as it was), the path is still not taken.
     SetLastError(ERROR_SUCCESS);
     if (MoveFileExW(exact.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-        return 0;
+        return {};
     const DWORD error = GetLastError();
-    return error != ERROR_SUCCESS ? error : ERROR_CANTWRITE;
+    return SystemErrorText(error != ERROR_SUCCESS ? error : ERROR_CANTWRITE);
 }
 
 } // namespace FileSystem

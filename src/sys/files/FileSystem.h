@@ -29,7 +29,9 @@ UINT DriveType(const std::wstring& Root);
 [[nodiscard]] DWORD SetAttributes(const std::wstring& Path, DWORD Attributes);
 [[nodiscard]] DWORD DeleteOneFile(const std::wstring& Path);
 [[nodiscard]] DWORD RemoveFolder(const std::wstring& Path);
-// Asks the system to delete Path when it next starts; a folder goes only if empty by then.
-[[nodiscard]] DWORD DeleteAtRestart(const std::wstring& Path);
+class TProvenPath;
+// Asks the system to delete Path when it next starts, if it still names what was proven; a
+// folder goes only if empty by then. Empty when the system took it, else why not.
+[[nodiscard]] std::wstring DeleteAtRestart(const TProvenPath& Path);
 
 } // namespace FileSystem

@@ -27,7 +27,10 @@ struct TStartedProcess {
 };
 
 TStartedProcess Start(const std::wstring& CmdLine, WORD CmdShow, bool Suspended,
-                      const std::wstring& Path, TLaunchErrors Errors, const std::wstring& Program) {
+                      const std::wstring& Path, TLaunchErrors Errors,
+                      const FileSystem::TProvenPath& Program) {
+    if (std::wstring changed = Program.ChangedReason(); !changed.empty())
+        Raise(Errors, L"LaunchAndWait \"%s\" failed (%s)", {CmdLine, changed});
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -36,8 +39,8 @@ TStartedProcess Start(const std::wstring& CmdLine, WORD CmdShow, bool Suspended,
     // CreateProcessW may write into the command line, so it gets a copy of its own.
     std::vector<wchar_t> line(CmdLine.begin(), CmdLine.end());
     line.push_back(L'\0');
-    if (!CreateProcessW(Program.empty() ? nullptr : Program.c_str(), line.data(), nullptr, nullptr,
-                        TRUE, Suspended ? CREATE_SUSPENDED : 0, nullptr,
+    if (!CreateProcessW(Program.Path().c_str(), line.data(), nullptr, nullptr, TRUE,
+                        Suspended ? CREATE_SUSPENDED : 0, nullptr,
                         Path.empty() ? nullptr : Path.c_str(), &startup, &info)) {
         std::wstring error = ErrorText(Errors);
         Raise(Errors, L"LaunchAndWait \"%s\" failed (%s)", {CmdLine, error});
@@ -52,7 +55,8 @@ TStartedProcess Start(const std::wstring& CmdLine, WORD CmdShow, bool Suspended,
 } // namespace
 
 int LaunchProcess(const std::wstring& CmdLine, DWORD Timeout, WORD CmdShow, bool Suspended,
-                  const std::wstring& Path, TLaunchErrors Errors, const std::wstring& Program) {
+                  const std::wstring& Path, TLaunchErrors Errors,
+                  const FileSystem::TProvenPath& Program) {
     TStartedProcess started = Start(CmdLine, CmdShow, Suspended, Path, Errors, Program);
     if (Suspended) {
         MapId(started.ProcessId, true, L"");

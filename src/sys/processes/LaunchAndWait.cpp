@@ -2,7 +2,7 @@
 #include "sys/processes/Launch.h"
 
 int LaunchAndWait(const std::wstring& CmdLine, DWORD Timeout, WORD CmdShow, bool Suspended,
-                  const std::wstring& Path, const std::wstring& Program) {
+                  const std::wstring& Path, const FileSystem::TProvenPath& Program) {
     return LaunchProcess(CmdLine, Timeout, CmdShow, Suspended, Path, TLaunchErrors::Traced,
                          Program);
 }

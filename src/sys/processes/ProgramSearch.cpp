@@ -1,5 +1,7 @@
 #include "sys/processes/ProgramSearch.h"
 
+#include "core/Exception.h"
+#include "core/Format.h"
 #include "core/Text.h"
 #include "sys/files/SystemPath.h"
 #include "sys/registry/Registry.h"
@@ -95,4 +97,14 @@ std::wstring ResolveProgram(const std::wstring& CmdLine) {
         if (IsFile(folder + name))
             return folder + name;
     return system + name;
+}
+
+FileSystem::TProvenPath ProvenProgram(const std::wstring& CmdLine) {
+    std::wstring program = ResolveProgram(CmdLine);
+    if (program.empty())
+        program = FirstWord(CmdLine);
+    FileSystem::TPathProof proof = FileSystem::ProveOutOfUsersReach(program);
+    if (!proof.Proven)
+        throw Exception(Format(L"LaunchAndWait \"%s\" failed (%s)", {CmdLine, proof.Reason}));
+    return std::move(*proof.Proven);
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "sys/files/ProvenPath.h"
+
 #include <string>
 
 // The program a command line starts, found without the uninstaller's own folder and the
@@ -12,3 +14,8 @@
 // found nowhere gives its place in the system folder, so that starting it fails as a missing
 // program, never falls back to the platform's search.
 std::wstring ResolveProgram(const std::wstring& CmdLine);
+
+// The program CmdLine starts (ResolveProgram's, or the path its first word names), proven out
+// of other users' reach. Raises "LaunchAndWait "<CmdLine>" failed (<why>)" when it is not: a
+// program another user can change would run their code with this program's rights.
+FileSystem::TProvenPath ProvenProgram(const std::wstring& CmdLine);

@@ -2,7 +2,7 @@
 #include "core/Exception.h"
 #include "logging/Logger.h"
 #include "logging/support/ProcessInfo.h"
-#include "sys/files/UserControl.h"
+#include "sys/files/ProvenPath.h"
 #include "uninstall/report/OutputFile.h"
 
 #include <windows.h>
@@ -25,18 +25,18 @@ std::wstring SetUpTrace(bool TextFile, bool Quiet, const std::wstring& LogPath) 
     // the trace file's name would have the administrator's lines written into a system file.
     if (TextFile && LogPath.empty()) {
         const std::wstring file = logger.TextFile().BuildFileName(0);
-        if (std::wstring reason = FileSystem::OutputFileReason(file); !reason.empty()) {
+        if (const FileSystem::TPathProof proof = FileSystem::ProveOutputFile(file); !proof.Proven) {
             logger.TextFile().SetActive(false);
             logger.Write(TSenderText{L"Main"},
                          L"The trace file \"%s\" is not written: other users can change where "
                          L"it goes (%s).",
-                         {file, reason}, ttWarning);
+                         {file, proof.Reason}, ttWarning);
             TextFile = false;
         }
     }
     if (TextFile && !LogPath.empty()) {
         try {
-            logger.TextFile().SetFixedFileName(PreparedOutputFile(LogPath));
+            logger.TextFile().SetFixedFileName(PreparedOutputFile(LogPath).Path());
         } catch (const std::exception& e) {
             logger.TextFile().SetActive(false);
             return ExceptionMessage(e);

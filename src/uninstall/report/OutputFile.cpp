@@ -7,7 +7,7 @@
 
 #include <shlobj.h>
 
-std::wstring PreparedOutputFile(const std::wstring& Typed) {
+FileSystem::TProvenPath PreparedOutputFile(const std::wstring& Typed) {
     DWORD size = GetFullPathNameW(Typed.c_str(), 0, nullptr, nullptr);
     std::wstring full(size, L'\0');
     size = size ? GetFullPathNameW(Typed.c_str(), size, full.data(), nullptr) : 0;
@@ -33,8 +33,10 @@ std::wstring PreparedOutputFile(const std::wstring& Typed) {
         if (result != ERROR_SUCCESS && result != ERROR_ALREADY_EXISTS)
             RaiseSystemError(L"the folder \"" + folder + L"\" cannot be made",
                              static_cast<DWORD>(result));
-        if (std::wstring reason = FileSystem::OutputFileReason(full); !reason.empty())
-            throw Exception(L"other users can change where it goes: " + reason);
     }
-    return full;
+    // Again with the folders made: whoever could make them decided what they are.
+    FileSystem::TPathProof proof = FileSystem::ProveOutputFile(full);
+    if (!proof.Proven)
+        throw Exception(L"other users can change where it goes: " + proof.Reason);
+    return std::move(*proof.Proven);
 }

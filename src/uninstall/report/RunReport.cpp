@@ -85,8 +85,11 @@ ordered_json GroupsJson(const TRunRecords& Records) {
 
 // Text as a new file at Temporary, then renamed to Path (replacing what was there: a link
 // there is replaced, never written through). Raises with the system's text.
-void WriteWholeFile(const std::wstring& Path, const std::wstring& Temporary,
+void WriteWholeFile(const FileSystem::TProvenPath& Proven, const std::wstring& Temporary,
                     const std::string& Text) {
+    if (std::wstring changed = Proven.ChangedReason(); !changed.empty())
+        throw Exception(changed);
+    const std::wstring& Path = Proven.Path();
     {
         TKernelHandle file(CreateFileW(Temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -125,14 +128,15 @@ std::wstring TRunReport::Prepare(bool Announce) {
     if (!Wanted())
         return {};
     try {
-        FPath = PreparedOutputFile(FTyped);
+        FProven = PreparedOutputFile(FTyped);
+        const std::wstring& path = FProven->Path();
         // The report of a run under way, replacing an earlier run's at once: a run that never
         // ends (a crash, a kill, a power cut) leaves a report that says so, not the last one's.
         // A folder that takes no new file fails now, before anything is removed.
         if (Announce) {
-            WriteWholeFile(FPath, TemporaryName(FPath), Text(nullptr, std::nullopt));
+            WriteWholeFile(*FProven, TemporaryName(path), Text(nullptr, std::nullopt));
         } else {
-            const std::wstring trial = TemporaryName(FPath);
+            const std::wstring trial = TemporaryName(path);
             TKernelHandle file(CreateFileW(trial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
                                            nullptr));
@@ -140,7 +144,7 @@ std::wstring TRunReport::Prepare(bool Announce) {
                 RaiseSystemError(L"no file can be made in its folder", GetLastError());
         }
     } catch (const std::exception& e) {
-        FPath.clear();
+        FProven.reset();
         return ExceptionMessage(e);
     }
     return {};
@@ -194,16 +198,16 @@ std::string TRunReport::Text(const TRunRecords* Records, std::optional<int> Exit
 }
 
 std::wstring TRunReport::Write(const TRunRecords* Records, int ExitCode) const {
-    if (FPath.empty())
+    if (!FProven)
         return Wanted() ? L"the path was not prepared" : L"";
+    const std::wstring& path = FProven->Path();
     try {
-        WriteWholeFile(FPath, TemporaryName(FPath), Text(Records, ExitCode));
-        GetLogger().Write(TSenderText{L"Main"}, L"Report written to \"%s\"", {FPath},
-                          ttInformation);
+        WriteWholeFile(*FProven, TemporaryName(path), Text(Records, ExitCode));
+        GetLogger().Write(TSenderText{L"Main"}, L"Report written to \"%s\"", {path}, ttInformation);
     } catch (const std::exception& e) {
         const std::wstring reason = ExceptionMessage(e);
         GetLogger().Write(TSenderText{L"Main"}, L"The report \"%s\" cannot be written (%s)",
-                          {FPath, reason}, ttError);
+                          {path, reason}, ttError);
         return reason;
     }
     return {};

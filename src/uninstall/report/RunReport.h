@@ -1,4 +1,5 @@
 #pragma once
+#include "sys/files/ProvenPath.h"
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -36,7 +37,7 @@ private:
     std::string Text(const TRunRecords* Records, std::optional<int> ExitCode) const;
 
     std::wstring FTyped;
-    std::wstring FPath; // full, once prepared
+    std::optional<FileSystem::TProvenPath> FProven; // once prepared
     std::vector<std::wstring> FSwitches;
     bool FPreview;
     std::wstring FRunError;

@@ -5,6 +5,7 @@
 #include "env/Variables.h"
 #include "logging/Logger.h"
 #include "sys/com/ComServer.h"
+#include "sys/processes/ProgramSearch.h"
 #include "sys/files/FileEntry.h"
 #include "sys/files/FileSystem.h"
 #include "sys/files/ProtectedFolders.h"
@@ -230,8 +231,9 @@ void TComObjectStep::UnregisterDll(const std::wstring& File) {
     }
     // The suite's own server, but in a place other users can change: what would load may be
     // theirs by now.
-    if (std::wstring reason = FileSystem::UserControlReason(File); !reason.empty()) {
-        FEngine.DoErrorFmt(L"COM server \"%s\" is not unregistered (%s)", {File, reason});
+    const FileSystem::TPathProof proof = FileSystem::ProveOutOfUsersReach(File);
+    if (!proof.Proven) {
+        FEngine.DoErrorFmt(L"COM server \"%s\" is not unregistered (%s)", {File, proof.Reason});
         return;
     }
     if (FEngine.Preview()) {
@@ -250,7 +252,7 @@ void TComObjectStep::UnregisterDll(const std::wstring& File) {
         search = ComServer::TImportSearch::SystemOnly;
     }
     DWORD error = ERROR_SUCCESS;
-    TModuleHandle server = ComServer::Load(File, search, error);
+    TModuleHandle server = ComServer::Load(*proof.Proven, search, error);
     if (!server) {
         Trace(L"Load \"%s\" failed (%s)", {File, SystemErrorText(error)});
         return;
@@ -338,7 +340,7 @@ void TComObjectStep::RegasmUnregister(const std::wstring& File) {
         FEngine.ReportFmt(L"Command \"%s\" would be run", {command});
         return;
     }
-    int rc = TComputer::LaunchAndWait(command, INFINITE, SW_HIDE);
+    int rc = TComputer::LaunchAndWait(command, INFINITE, SW_HIDE, L"", ProvenProgram(command));
     Trace(L"Cmd=\"%s\"; rc=%d", {command, rc});
 }
 

@@ -5,6 +5,7 @@
 #include "sys/files/AdminOnlyFolder.h"
 #include "sys/files/FileEntry.h"
 #include "sys/files/FileSystem.h"
+#include "sys/files/ProvenPath.h"
 #include "sys/files/ProtectedFolders.h"
 #include "sys/files/UserControl.h"
 #include "sys/shared/Procs.h"
@@ -50,19 +51,21 @@ public:
     void Entry(const std::wstring& path) {
         if (Protected(path))
             return;
-        std::wstring reason = FileSystem::UserControlReason(path);
-        if (reason.empty()) {
-            Schedule(path);
+        FileSystem::TPathProof proof = FileSystem::ProveOutOfUsersReach(path);
+        if (proof.Proven) {
+            Schedule(*proof.Proven);
             return;
         }
+        std::wstring reason = proof.Reason;
         if (FileSystem::FolderExists(path) ? RemoveEmptyFolder(path) : MoveOutOfReach(path))
             return;
         if (TakeTreeOutOfReach(path)) {
-            reason = FileSystem::UserControlReason(path);
-            if (reason.empty()) {
-                Schedule(path);
+            proof = FileSystem::ProveOutOfUsersReach(path);
+            if (proof.Proven) {
+                Schedule(*proof.Proven);
                 return;
             }
+            reason = proof.Reason;
         }
         Trace(L"  reason: %s", {reason});
         // A folder that stays because an entry in it stays needs no error line of its own.
@@ -78,18 +81,18 @@ public:
     void Folder(const std::wstring& path) {
         if (Protected(path))
             return;
-        std::wstring reason = FileSystem::UserControlReason(path);
-        if (!reason.empty()) {
-            Trace(L"..%s can be changed by users, not scheduled (%s)", {path, reason});
+        const FileSystem::TPathProof proof = FileSystem::ProveOutOfUsersReach(path);
+        if (!proof.Proven) {
+            Trace(L"..%s can be changed by users, not scheduled (%s)", {path, proof.Reason});
             return;
         }
-        Schedule(path);
+        Schedule(*proof.Proven);
     }
 
     // The folder the moved entries went to goes after them.
     void Finish() {
         if (!FPending.empty())
-            Schedule(FPending);
+            ScheduleOurs(FPending);
     }
 
     size_t Scheduled() const { return FScheduled; }
@@ -123,13 +126,23 @@ private:
         return true;
     }
 
-    void Schedule(const std::wstring& path) {
+    // A path of the run's own administrators' folder, checked as any other.
+    void ScheduleOurs(const std::wstring& path) {
+        const FileSystem::TPathProof proof = FileSystem::ProveOutOfUsersReach(path);
+        if (!proof.Proven) {
+            Stays(path, Format(L"\"%s\" cannot be left to the restart (%s)", {path, proof.Reason}));
+            return;
+        }
+        Schedule(*proof.Proven);
+    }
+
+    void Schedule(const FileSystem::TProvenPath& proven) {
+        const std::wstring& path = proven.Path();
         Trace(L"..MoveFileEx(%s)", {path});
         // What the system does not take stays where it is: said, since the run then did not
         // remove what it was asked to.
-        if (DWORD rc = FileSystem::DeleteAtRestart(path); rc != 0) {
-            Stays(path, Format(L"\"%s\" cannot be left to the restart (%s)",
-                               {path, SystemErrorText(rc)}));
+        if (std::wstring refused = FileSystem::DeleteAtRestart(proven); !refused.empty()) {
+            Stays(path, Format(L"\"%s\" cannot be left to the restart (%s)", {path, refused}));
             return;
         }
         ++FScheduled;
@@ -161,7 +174,7 @@ private:
         entry.Close();
         Trace(L"..%s moved to %s", {path, target});
         Tell(path, target);
-        Schedule(target);
+        ScheduleOurs(target);
         return true;
     }
 

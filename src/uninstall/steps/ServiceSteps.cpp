@@ -4,6 +4,7 @@
 #include "core/Text.h"
 #include "logging/Logger.h"
 #include "sys/files/FileSystem.h"
+#include "sys/files/ProvenPath.h"
 #include "sys/files/SystemPath.h"
 #include "sys/files/UserControl.h"
 #include "sys/processes/Computer.h"
@@ -32,7 +33,7 @@ constexpr DWORD RemovalLimit = 10000;
 // path, started as it stands, never searched for: an image path below "Program Files" holds
 // blanks, and an unquoted one must never start a planted "C:\Program.exe".
 struct TRemovalCommand {
-    std::wstring Program;
+    FileSystem::TProvenPath Program;
     std::wstring CommandLine;
 };
 
@@ -87,13 +88,14 @@ std::wstring ServiceProgram(const std::wstring& ImagePath) {
 // The program is quoted only where it must be: a path with a blank. A program other users can
 // change (or could have replaced) would run their code as administrator: it is not started.
 TRemovalCommand RemovalCommand(const std::wstring& ImagePath, const std::wstring& Param) {
-    std::wstring program = ServiceProgram(ImagePath);
-    if (std::wstring reason = FileSystem::UserControlReason(program); !reason.empty())
+    const std::wstring program = ServiceProgram(ImagePath);
+    FileSystem::TPathProof proof = FileSystem::ProveOutOfUsersReach(program);
+    if (!proof.Proven)
         throw Exception(
-            Format(L"The service's program \"%s\" is not started (%s)", {program, reason}));
+            Format(L"The service's program \"%s\" is not started (%s)", {program, proof.Reason}));
     const std::wstring shown =
         program.find(L' ') == std::wstring::npos ? program : L"\"" + program + L"\"";
-    return {program, shown + L" " + Param};
+    return {std::move(*proof.Proven), shown + L" " + Param};
 }
 
 // The service's image path; a key that is there but cannot be read fails the step.

@@ -26,7 +26,7 @@ void TUninstallEngine::UninstallShare(const TXmlNode& Node) {
             return;
         }
         // 2: there is no such share, which is what the step wants.
-        int rc = LaunchAndWait(command, ShareTimeout, SW_HIDE, false, L"", ResolveProgram(command));
+        int rc = LaunchAndWait(command, ShareTimeout, SW_HIDE, false, L"", ProvenProgram(command));
         if (rc != 0 && rc != 2)
             throw Exception(Format(L"Delete share \"%s\" failed", {name}));
         if (rc == 2)
@@ -45,6 +45,6 @@ void TUninstallEngine::ExecuteCommand(const TXmlNode& Node) {
         ReportFmt(L"Command \"%s\" would be run", {text});
         return;
     }
-    int rc = TComputer::LaunchAndWait(text, INFINITE, SW_HIDE, L"", ResolveProgram(text));
+    int rc = TComputer::LaunchAndWait(text, INFINITE, SW_HIDE, L"", ProvenProgram(text));
     GetLogger().Write(this, L"Cmd=\"%s\"; rc=%d", {text, rc}, ttInformation);
 }

@@ -3,6 +3,7 @@
 #include "core/Text.h"
 #include "support/TestSupport.h"
 #include "sys/com/ComServer.h"
+#include "sys/files/ProvenPath.h"
 #include "sys/files/UserControl.h"
 
 #include <gtest/gtest.h>
@@ -19,17 +20,36 @@ TEST(ComServer, AServerWhoseFolderUsersMayAddToGetsItsImportsFromTheSystemFolder
     ASSERT_TRUE(CopyFileW(test::HelperPath(L"com_dep.dll").c_str(),
                           (folder.Path() + L"com_dep.dll").c_str(), FALSE));
 
+    const FileSystem::TPathProof proof = FileSystem::ProveOutOfUsersReach(server);
+    ASSERT_TRUE(proof.Proven) << WideToUtf8(proof.Reason);
     DWORD error = ERROR_SUCCESS;
     {
         TModuleHandle limited =
-            ComServer::Load(server, ComServer::TImportSearch::SystemOnly, error);
+            ComServer::Load(*proof.Proven, ComServer::TImportSearch::SystemOnly, error);
         EXPECT_FALSE(limited) << "the import beside it was taken";
         EXPECT_EQ(error, static_cast<DWORD>(ERROR_MOD_NOT_FOUND))
             << WideToUtf8(SystemErrorText(error));
     }
     TModuleHandle beside =
-        ComServer::Load(server, ComServer::TImportSearch::BesideAndSystem, error);
+        ComServer::Load(*proof.Proven, ComServer::TImportSearch::BesideAndSystem, error);
     EXPECT_TRUE(beside) << WideToUtf8(SystemErrorText(error));
+}
+
+// A library replaced after it was proven is not loaded: what loads is what was checked.
+TEST(ComServer, ALibraryReplacedSinceItWasProvenIsNotLoaded) {
+    test::TTempFolder folder;
+    const std::wstring server = folder.Path() + L"server.dll";
+    ASSERT_TRUE(CopyFileW(test::HelperPath(L"com_dep.dll").c_str(), server.c_str(), FALSE));
+    const FileSystem::TPathProof proof = FileSystem::ProveOutOfUsersReach(server);
+    ASSERT_TRUE(proof.Proven) << WideToUtf8(proof.Reason);
+    // Moved aside, not deleted: a new file could get the freed number of the old one.
+    ASSERT_TRUE(MoveFileW(server.c_str(), (server + L".old").c_str()));
+    ASSERT_TRUE(CopyFileW(test::HelperPath(L"com_dep.dll").c_str(), server.c_str(), FALSE));
+    DWORD error = ERROR_SUCCESS;
+    TModuleHandle replaced =
+        ComServer::Load(*proof.Proven, ComServer::TImportSearch::SystemOnly, error);
+    EXPECT_FALSE(replaced) << "the replaced library was loaded";
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_FILE_INVALID));
 }
 
 // Which folders count as ones users may add to: one they can change, and one whose own access

@@ -6,6 +6,7 @@
 #include "support/TestSupport.h"
 #include "sys/processes/Computer.h"
 #include "sys/processes/LaunchAndWait.h"
+#include "sys/processes/ProgramSearch.h"
 
 #include <gtest/gtest.h>
 
@@ -23,11 +24,11 @@ struct TRunner {
 const TRunner Runners[] = {
     {"nrvProcs", true,
      [](const std::wstring& cmd, DWORD timeout, const std::wstring& path) {
-         return LaunchAndWait(cmd, timeout, SW_HIDE, false, path);
+         return LaunchAndWait(cmd, timeout, SW_HIDE, false, path, ProvenProgram(cmd));
      }},
     {"TComputer", false,
      [](const std::wstring& cmd, DWORD timeout, const std::wstring& path) {
-         return TComputer::LaunchAndWait(cmd, timeout, SW_HIDE, path);
+         return TComputer::LaunchAndWait(cmd, timeout, SW_HIDE, path, ProvenProgram(cmd));
      }},
 };
 
@@ -67,9 +68,11 @@ TEST_F(Launch, ReturnsTheExitCodeAsASignedNumber) {
 
 // A suspended start is resumed before the wait, so the program runs to its end.
 TEST_F(Launch, ASuspendedStartIsResumed) {
-    EXPECT_EQ(LaunchAndWait(Child() + L" exit 7", 10000, SW_HIDE, true), 7);
+    const std::wstring cmd = Child() + L" exit 7";
+    EXPECT_EQ(LaunchAndWait(cmd, 10000, SW_HIDE, true, L"", ProvenProgram(cmd)), 7);
 }
 
+// A missing program is proven by its folder: it fails at creation, with the system's text.
 TEST_F(Launch, AMissingProgramFailsAtCreationWithTheSystemText) {
     std::wstring cmd = L"\"" + Folder.Path() + L"missing.exe\" /x";
     for (const TRunner& runner : Runners) {
@@ -90,6 +93,32 @@ TEST_F(Launch, AMissingProgramFailsAtCreationWithTheSystemText) {
                 EXPECT_EQ(e.Message(), start + system + L")");
                 EXPECT_TRUE(Trace().empty());
             }
+        }
+    }
+}
+
+// A program replaced after it was proven is not started: what runs is what was checked.
+TEST_F(Launch, AProgramReplacedSinceItWasProvenIsNotStarted) {
+    const std::wstring program = Folder.Path() + L"child.exe";
+    ASSERT_TRUE(CopyFileW(test::HelperPath(L"procs_child.exe").c_str(), program.c_str(), FALSE));
+    const std::wstring cmd = L"\"" + program + L"\" exit 5";
+    const FileSystem::TProvenPath proven = ProvenProgram(cmd);
+    EXPECT_EQ(TComputer::LaunchAndWait(cmd, 10000, SW_HIDE, L"", proven), 5);
+    // Moved aside, not deleted: a new file could get the freed number of the old one.
+    ASSERT_TRUE(MoveFileW(program.c_str(), (program + L".old").c_str()));
+    ASSERT_TRUE(CopyFileW(test::HelperPath(L"procs_child.exe").c_str(), program.c_str(), FALSE));
+    for (const TRunner& runner : Runners) {
+        ClearTrace();
+        try {
+            if (runner.Traced)
+                LaunchAndWait(cmd, 10000, SW_HIDE, false, L"", proven);
+            else
+                TComputer::LaunchAndWait(cmd, 10000, SW_HIDE, L"", proven);
+            ADD_FAILURE() << runner.Name << ": the replaced program was started";
+        } catch (const Exception& e) {
+            EXPECT_NE(e.Message().find(L"names something else than when it was checked"),
+                      std::wstring::npos)
+                << WideToUtf8(e.Message());
         }
     }
 }
