@@ -13,9 +13,9 @@ std::wstring XmlBool(bool value) {
 }
 
 bool XmlToBool(const std::wstring& text, bool Default) {
-    if (SameTextAscii(text, L"True"))
+    if (SameText(text, L"True"))
         return true;
-    if (SameTextAscii(text, L"False"))
+    if (SameText(text, L"False"))
         return false;
     if (text.empty())
         return Default;

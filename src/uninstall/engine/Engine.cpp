@@ -71,7 +71,7 @@ void TUninstallEngine::AddLockedFile(const std::wstring& Path) {
 }
 
 bool TUninstallEngine::OnDeveloperWorkstation(const std::wstring& Computer) const {
-    return SameTextAscii(Computer, FDeveloperWorkstation);
+    return SameText(Computer, FDeveloperWorkstation);
 }
 
 size_t TUninstallEngine::DeleteLockedFiles() {

@@ -46,13 +46,13 @@ std::wstring OptionalText(const TXmlNode& Node, const std::wstring& Name,
 }
 
 bool WordBool(const std::wstring& Text) {
-    return SameTextAscii(Text, L"True");
+    return SameText(Text, L"True");
 }
 
 bool ValueBool(const std::wstring& Text) {
-    if (SameTextAscii(Text, L"true"))
+    if (SameText(Text, L"true"))
         return true;
-    if (SameTextAscii(Text, L"false"))
+    if (SameText(Text, L"false"))
         return false;
     double number = 0;
     if (!IsNumber(Text, number))
