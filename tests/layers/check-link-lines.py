@@ -46,18 +46,6 @@ def read_map(path):
     return libraries
 
 
-def undefined_and_defined(nm, archive):
-    out = subprocess.run([nm, archive], capture_output=True, text=True, check=True).stdout
-    undefined, defined = set(), set()
-    for line in out.splitlines():
-        parts = line.split()
-        if len(parts) == 2 and parts[0] == "U":
-            undefined.add(parts[1])
-        elif len(parts) == 3 and parts[1] in "TDRBC":
-            defined.add(parts[2])
-    return undefined - defined, defined
-
-
 def project_symbols(nm, paths):
     """The symbols the objects define, and those they leave undefined, as nm names them."""
     out = subprocess.run([nm] + paths, capture_output=True, text=True, check=True).stdout
@@ -83,12 +71,7 @@ def linked(libraries, name):
     return seen
 
 
-def check_project_symbols(nm, libraries, faults):
-    symbols = {}
-    for lib in libraries.values():
-        paths = [lib["archive"]] if lib["archive"] else lib["objects"]
-        if paths:
-            symbols[lib["name"]] = project_symbols(nm, paths)
+def check_project_symbols(libraries, symbols, faults):
     definers = {}
     for name, (_, defined) in symbols.items():
         for symbol in defined:
@@ -152,10 +135,13 @@ def main():
                 faults.append(f"{lib['name']} names {named}, but includes none of its headers")
 
     cache = {}
-    archives = {}
+    archives, symbols = {}, {}
     for lib in libraries.values():
+        paths = [lib["archive"]] if lib["archive"] else lib["objects"]
+        if paths:
+            symbols[lib["name"]] = project_symbols(nm, paths)
         if lib["archive"]:
-            archives[lib["name"]] = undefined_and_defined(nm, lib["archive"])
+            archives[lib["name"]] = symbols[lib["name"]]
     for lib in libraries.values():
         if lib["name"] not in archives:
             continue
@@ -181,7 +167,7 @@ def main():
                 faults.append(f"{lib['name']} links {other} without headers, but uses "
                               "nothing it defines")
 
-    check_project_symbols(nm, libraries, faults)
+    check_project_symbols(libraries, symbols, faults)
 
     for fault in faults:
         print(fault)
