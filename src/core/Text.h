@@ -13,13 +13,13 @@ std::wstring AnsiToWide(const std::string& text);
 // Upper and lower case of ASCII letters only; other characters stay as they are.
 std::wstring AsciiUpper(std::wstring text);
 std::wstring AsciiLower(std::wstring text);
-// ASCII letters alone ignoring case: the window's tray sweep still compares so. Paths and names
-// compare with SameText.
+// The suite's own texts (keywords, switches, process names, the script's names) ignore the case
+// of ASCII letters alone, as the suite always has; a path or a key compares with SameText.
 bool SameTextAscii(const std::wstring& a, const std::wstring& b);
 
-// Names and paths compare as the file system and the registry compare them: ordinally, by the
-// system's upper case (not only ASCII), never by the user's locale. CompareText gives <0, 0 or
-// >0; TTextLess orders a set or map so.
+// Paths and key or variable names compare as the file system and the registry compare them:
+// ordinally, by the system's upper case (not only ASCII), never by the user's locale. CompareText
+// gives <0, 0 or >0; TTextLess orders a set or map so.
 int CompareText(std::wstring_view A, std::wstring_view B);
 bool SameText(std::wstring_view A, std::wstring_view B);
 struct TTextLess {

@@ -9,7 +9,7 @@ std::wstring TNameValueList::Name(int Index) const {
 
 int TNameValueList::IndexOfName(const std::wstring& Name) const {
     for (int index = 0; index < Count(); ++index)
-        if (SameText(this->Name(index), Name))
+        if (SameTextAscii(this->Name(index), Name))
             return index;
     return -1;
 }

@@ -18,7 +18,7 @@ std::wstring CodedErrorFormat(const std::wstring& Code) {
         {L"CLT.COMMON.SETTINGS.0003", L"Read string error (%s)"},
     };
     for (const auto& row : table)
-        if (SameText(Code, row.Code))
+        if (SameTextAscii(Code, row.Code))
             return row.Format;
     return L"";
 }

@@ -13,9 +13,9 @@ std::wstring XmlBool(bool value) {
 }
 
 bool XmlToBool(const std::wstring& text, bool Default) {
-    if (SameText(text, L"True"))
+    if (SameTextAscii(text, L"True"))
         return true;
-    if (SameText(text, L"False"))
+    if (SameTextAscii(text, L"False"))
         return false;
     if (text.empty())
         return Default;

@@ -12,7 +12,7 @@ const wchar_t* const NameFormatNames[] = {L"NameDate", L"DateName", L"NamePidDat
 
 template <size_t N> int IndexOf(const wchar_t* const (&names)[N], const std::wstring& name) {
     for (size_t i = 0; i < N; ++i)
-        if (SameText(name, names[i]))
+        if (SameTextAscii(name, names[i]))
             return static_cast<int>(i);
     return -1;
 }

@@ -38,7 +38,7 @@ TTraceTypes TraceLevelToTraceTypes(const std::wstring& s) {
 
 TTraceType StrToTraceType(const std::wstring& name) {
     for (int t = ttInformation; t <= ttReporting; ++t)
-        if (SameText(name, TraceTypeNames[t]))
+        if (SameTextAscii(name, TraceTypeNames[t]))
             return static_cast<TTraceType>(t);
     throw ELoggerError(L"Unknown trace type \"" + name + L"\"");
 }

@@ -66,7 +66,7 @@ std::wstring ExecutableName(HANDLE Process) {
 } // namespace
 
 bool ProcessNameMatches(const std::wstring& ExeName, const std::wstring& Name) {
-    return SameText(ExeName, Name);
+    return SameTextAscii(ExeName, Name);
 }
 
 bool FindProcess(const std::wstring& Name, TKernelHandle& Handle) {

@@ -27,7 +27,7 @@ std::wstring TMisc::GetResource(const std::wstring& AResName, const std::wstring
                                 HMODULE AHinst) {
     try {
         std::wstring text = AnsiToWide(ResourceBytes(AResName, AResType, AHinst));
-        return SameText(AResType, L"XML") ? RemoveUnicodeHeader(text) : text;
+        return SameTextAscii(AResType, L"XML") ? RemoveUnicodeHeader(text) : text;
     } catch (const std::exception& e) {
         throw Exception(
             Format(L"GetResource(%s, %s) failed (%s)", {AResName, AResType, ExceptionMessage(e)}));

@@ -37,7 +37,7 @@ std::wstring LastErrorText() {
 }
 
 bool TextIsTrue(const std::wstring& S) {
-    return SameText(S, L"True");
+    return SameTextAscii(S, L"True");
 }
 
 HKEY StrToHKey(const std::wstring& S) {

@@ -66,7 +66,7 @@ HKEY TString::ToHKey(const std::wstring& Str) {
         {L"HKCU", L"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
     };
     for (const auto& root : roots)
-        if (SameText(Str, root.Short) || SameText(Str, root.Long))
+        if (SameTextAscii(Str, root.Short) || SameTextAscii(Str, root.Long))
             return root.Key;
     throw Exception(Format(L"StrToHKey(\"%s\") failed (unknown key)", {Str}));
 }

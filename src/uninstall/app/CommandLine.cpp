@@ -15,7 +15,7 @@ bool LooksLikeSwitch(const std::wstring& Arg) {
 
 // True when Arg is Name after "-" or "/", letter case aside.
 bool IsSwitch(const std::wstring& Arg, const wchar_t* Name) {
-    return Arg.size() > 1 && LooksLikeSwitch(Arg) && SameText(Arg.substr(1), Name);
+    return Arg.size() > 1 && LooksLikeSwitch(Arg) && SameTextAscii(Arg.substr(1), Name);
 }
 
 // "/name:<value>" or "/name <value>" at args[i]; moves i past a value taken from the next word.

@@ -71,7 +71,7 @@ void TUninstallEngine::AddLockedFile(const std::wstring& Path) {
 }
 
 bool TUninstallEngine::OnDeveloperWorkstation(const std::wstring& Computer) const {
-    return SameText(Computer, FDeveloperWorkstation);
+    return SameTextAscii(Computer, FDeveloperWorkstation);
 }
 
 size_t TUninstallEngine::DeleteLockedFiles() {

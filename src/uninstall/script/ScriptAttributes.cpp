@@ -46,13 +46,13 @@ std::wstring OptionalText(const TXmlNode& Node, const std::wstring& Name,
 }
 
 bool WordBool(const std::wstring& Text) {
-    return SameText(Text, L"True");
+    return SameTextAscii(Text, L"True");
 }
 
 bool ValueBool(const std::wstring& Text) {
-    if (SameText(Text, L"true"))
+    if (SameTextAscii(Text, L"true"))
         return true;
-    if (SameText(Text, L"false"))
+    if (SameTextAscii(Text, L"false"))
         return false;
     double number = 0;
     if (!IsNumber(Text, number))

@@ -73,8 +73,9 @@ bool ServersLeft(const std::wstring& Top, const std::wstring& MaskText, bool Rec
     const TMask mask(MaskText);
     for (const auto& server : MachineClass::InprocServersBelow(Top)) {
         const std::wstring name = FileNameOf(server);
-        const bool excluded = std::any_of(Excluded.begin(), Excluded.end(),
-                                          [&](const std::wstring& e) { return SameText(e, name); });
+        const bool excluded =
+            std::any_of(Excluded.begin(), Excluded.end(),
+                        [&](const std::wstring& e) { return SameTextAscii(e, name); });
         if ((Recursive || server.size() == Top.size() + name.size()) && mask.Matches(name) &&
             !excluded)
             return true;
@@ -175,7 +176,7 @@ void TComObjectStep::Walk(const std::wstring& Folder) {
 
 bool TComObjectStep::Excluded(const std::wstring& Name) const {
     for (const auto& item : FExcluded)
-        if (SameText(item, Name))
+        if (SameTextAscii(item, Name))
             return true;
     return false;
 }
@@ -199,7 +200,7 @@ std::wstring TComObjectStep::NotARegisteredServer(const std::wstring& File) cons
 // registration may be the system copy's.
 bool TComObjectStep::CopyInSystemFolder(const std::wstring& File) {
     const std::wstring folder = IncludeTrailingBackslash(ParentOf(File)), name = FileNameOf(File);
-    if (SameText(folder, FSystem) || !FileSystem::FileExists(FSystem + name))
+    if (SameTextAscii(folder, FSystem) || !FileSystem::FileExists(FSystem + name))
         return false;
     Trace(L"File \"%s\" exists in %s", {name, FSystem});
     Trace(L"  ==> not unregistred", {});

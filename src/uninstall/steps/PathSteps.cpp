@@ -28,7 +28,7 @@ std::wstring WithoutFolder(std::wstring SearchPath, const std::wstring& Folder) 
     std::wstring kept;
     for (const auto& entry : entries) {
         const std::wstring trimmed = Trim(entry);
-        if (!trimmed.empty() && !SameText(trimmed, Folder))
+        if (!trimmed.empty() && !SameTextAscii(trimmed, Folder))
             kept += entry + L";";
     }
     return kept;
@@ -37,7 +37,7 @@ std::wstring WithoutFolder(std::wstring SearchPath, const std::wstring& Folder) 
 // Whether the search path names Folder, compared as WithoutFolder compares.
 bool HoldsFolder(std::wstring SearchPath, const std::wstring& Folder) {
     while (!SearchPath.empty())
-        if (SameText(Trim(TString::Fetch(SearchPath, L';')), Folder))
+        if (SameTextAscii(Trim(TString::Fetch(SearchPath, L';')), Folder))
             return true;
     return false;
 }

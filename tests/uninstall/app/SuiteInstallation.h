@@ -70,7 +70,7 @@ private:
 // Path waits for the restart.
 inline bool Pending(const std::wstring& Path) {
     for (const auto& entry : test::PendingDeletions())
-        if (SameText(entry, Path))
+        if (SameTextAscii(entry, Path))
             return true;
     return false;
 }
@@ -78,7 +78,7 @@ inline bool Pending(const std::wstring& Path) {
 // Anything inside Folder waits for the restart.
 inline bool PendingInside(const std::wstring& Folder) {
     for (const auto& entry : test::PendingDeletions())
-        if (SameText(entry.substr(0, Folder.size()), Folder))
+        if (SameTextAscii(entry.substr(0, Folder.size()), Folder))
             return true;
     return false;
 }

@@ -299,7 +299,7 @@ TEST_F(ComStepTest, AServerGetsItsOwnLibraryNotOnePlantedBesideTheProgram) {
 
     DeleteFileW(planted.c_str());
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_TRUE(SameText(lines[0].at(1), Root.Path() + L"top\\com_dep.dll"))
+    EXPECT_TRUE(SameTextAscii(lines[0].at(1), Root.Path() + L"top\\com_dep.dll"))
         << WideToUtf8(lines[0].at(1));
     EXPECT_FALSE(aloneLoaded) << "the import came from the program's folder";
     EXPECT_TRUE(Traced(L"TMainForm|Load \"" + alone + L"\" failed (" +
@@ -517,7 +517,7 @@ TEST_F(RegasmStepTest, TheToolGetsTheAssemblyQuotedAndItsExitCodeIsTraced) {
     const std::wstring command = FirstTool + L" \"" + assembly + L"\" /unregister /silent";
     auto lines = RecordLines(ToolRecord);
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_TRUE(SameText(lines[0].at(0), FirstTool)) << WideToUtf8(lines[0].at(0));
+    EXPECT_TRUE(SameTextAscii(lines[0].at(0), FirstTool)) << WideToUtf8(lines[0].at(0));
     EXPECT_EQ(lines[0].at(1), command);
     EXPECT_TRUE(Traced(L"TMainForm|Cmd=\"" + command + L"\"; rc=3"));
     EXPECT_TRUE(View.Errors.empty());
@@ -565,7 +565,7 @@ TEST_F(RegasmStepTest, TheFrameworkInstallRootIsTheSecondPlace) {
 
     auto lines = RecordLines(ToolRecord);
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_TRUE(SameText(lines[0].at(0), installRoot + L"v4.0.30319\\regasm.exe"))
+    EXPECT_TRUE(SameTextAscii(lines[0].at(0), installRoot + L"v4.0.30319\\regasm.exe"))
         << WideToUtf8(lines[0].at(0));
     EXPECT_EQ(lines[0].at(1), L"\"" + installRoot + L"v4.0.30319\\regasm.exe\" \"" + assembly +
                                   L"\" /unregister /silent");

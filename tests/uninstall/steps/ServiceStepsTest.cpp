@@ -269,9 +269,9 @@ TEST_F(ServiceStepTest, TheRemovalProgramIsTakenByItsFullPathOnly) {
             EXPECT_TRUE(View.Errors.empty()) << WideToUtf8(View.Errors[0]);
             EXPECT_EQ(test::ReadWideFile(program + L".remove.txt"),
                       Shown(program) + L" -remove keep");
-            EXPECT_TRUE(
-                SameText(IncludeTrailingBackslash(test::ReadWideFile(program + L".folder.txt")),
-                         IncludeTrailingBackslash(TSystemPath::GetSystemPath())));
+            EXPECT_TRUE(SameTextAscii(
+                IncludeTrailingBackslash(test::ReadWideFile(program + L".folder.txt")),
+                IncludeTrailingBackslash(TSystemPath::GetSystemPath())));
             EXPECT_FALSE(service.KeyExists());
         } else {
             EXPECT_EQ(View.Errors, std::vector<std::wstring>{NoProgram(c.ImagePath)});
