@@ -90,3 +90,70 @@ std::wstring IncludeTrailingBackslash(const std::wstring& path) {
         return path;
     return path + L'\\';
 }
+
+int CompareText(std::wstring_view A, std::wstring_view B) {
+    return CompareStringOrdinal(A.data(), static_cast<int>(A.size()), B.data(),
+                                static_cast<int>(B.size()), TRUE) -
+           CSTR_EQUAL;
+}
+
+bool SameText(std::wstring_view A, std::wstring_view B) {
+    return A.size() == B.size() && CompareText(A, B) == 0;
+}
+
+std::wstring WithoutTrailingBackslash(std::wstring Path) {
+    while (Path.size() > 3 && Path.back() == L'\\')
+        Path.pop_back();
+    return Path;
+}
+
+namespace {
+
+// "\\srv\share" of a UNC path (given without its leading "\\").
+size_t ShareLength(std::wstring_view Path) {
+    const size_t server = Path.find(L'\\');
+    const size_t share = server == std::wstring_view::npos ? server : Path.find(L'\\', server + 1);
+    return share == std::wstring_view::npos ? Path.size() : share;
+}
+
+// How much of Path is its root: "C:\" or "C:", "\\srv\share", the same after "\\?\" (or
+// "\\?\UNC\"), or a leading "\". 0 for a relative path.
+size_t RootLength(std::wstring_view Path) {
+    if (Path.substr(0, 4) == L"\\\\?\\" || Path.substr(0, 4) == L"\\??\\") {
+        if (Path.substr(4, 4) == L"UNC\\")
+            return 8 + ShareLength(Path.substr(8));
+        return 4 + RootLength(Path.substr(4));
+    }
+    if (Path.size() >= 2 && Path[1] == L':')
+        return Path.size() >= 3 && Path[2] == L'\\' ? 3 : 2;
+    if (Path.substr(0, 2) == L"\\\\")
+        return 2 + ShareLength(Path.substr(2));
+    return !Path.empty() && Path[0] == L'\\' ? 1 : 0;
+}
+
+} // namespace
+
+std::wstring ParentOf(const std::wstring& Path) {
+    const size_t root = RootLength(Path);
+    size_t end = Path.size();
+    while (end > root && Path[end - 1] == L'\\')
+        --end;
+    if (end <= root)
+        return {};
+    const size_t slash = Path.rfind(L'\\', end - 1);
+    return Path.substr(0, slash == std::wstring::npos || slash < root ? root : slash);
+}
+
+std::wstring FileNameOf(const std::wstring& Path) {
+    const size_t delimiter = Path.find_last_of(L"\\:");
+    return delimiter == std::wstring::npos ? Path : Path.substr(delimiter + 1);
+}
+
+bool PathBelow(std::wstring_view Path, std::wstring_view Folder) {
+    if (Folder.empty())
+        return false;
+    const size_t n = Folder.size();
+    const size_t beyond = Folder.back() == L'\\' ? n : n + 1;
+    return Path.size() > beyond && (Folder.back() == L'\\' || Path[n] == L'\\') &&
+           SameText(Path.substr(0, n), Folder);
+}

@@ -7,7 +7,11 @@ For each library of library-map.txt (written by the configuration):
 - every system library it names provides a function or identifier its objects use, and every
   one its objects use comes from a system library it names (kernel32 and the C runtime, which
   every program links, aside);
-- every library it links without headers (link-only) defines something its objects use.
+- every library it links without headers (link-only) defines something its objects use;
+- every function or object its objects leave undefined that a project library defines comes
+  from itself or a library it links (named, link-only, and theirs in turn): a lower library
+  that declares a higher one's function itself, without its header, is caught here. The
+  program's own objects (library-map's "objects" of the program) are held to the same.
 
 Usage: check-link-lines.py <library-map.txt> <source root> <nm> <c++ compiler>
 Prints one line per fault and exits with 1 when there is any.
@@ -32,26 +36,53 @@ def read_map(path):
                 current = libraries.setdefault(words[0], {"name": words[0], "folder": None,
                                                           "files": [], "depends": [],
                                                           "libs": [], "archive": "",
-                                                          "link-only": []})
+                                                          "link-only": [], "objects": []})
                 if len(words) > 1:
                     current["folder"] = words[1]
-            elif key in ("files", "depends", "libs", "link-only"):
+            elif key in ("files", "depends", "libs", "link-only", "objects"):
                 current[key] += words
             elif key == "archive":
                 current["archive"] = rest.strip()
     return libraries
 
 
-def undefined_and_defined(nm, archive):
-    out = subprocess.run([nm, archive], capture_output=True, text=True, check=True).stdout
+def project_symbols(nm, paths):
+    """The symbols the objects define, and those they leave undefined, as nm names them."""
+    out = subprocess.run([nm] + paths, capture_output=True, text=True, check=True).stdout
     undefined, defined = set(), set()
     for line in out.splitlines():
         parts = line.split()
         if len(parts) == 2 and parts[0] == "U":
             undefined.add(parts[1])
-        elif len(parts) == 3 and parts[1] in "TDRBC":
+        elif len(parts) == 3 and parts[1] in "TDRBCVW":
             defined.add(parts[2])
     return undefined - defined, defined
+
+
+def linked(libraries, name):
+    """The project libraries name links: those it names and links without headers, and theirs."""
+    seen, todo = set(), [name]
+    while todo:
+        lib = libraries.get(todo.pop())
+        for other in (lib["depends"] + lib["link-only"]) if lib else []:
+            if other not in seen:
+                seen.add(other)
+                todo.append(other)
+    return seen
+
+
+def check_project_symbols(libraries, symbols, faults):
+    definers = {}
+    for name, (_, defined) in symbols.items():
+        for symbol in defined:
+            definers.setdefault(symbol, set()).add(name)
+    for name, (undefined, _) in symbols.items():
+        reach = linked(libraries, name) | {name}
+        for symbol in sorted(undefined):
+            defined_by = definers.get(symbol)
+            if defined_by and not defined_by & reach:
+                faults.append(f"{name} uses {symbol} of {' or '.join(sorted(defined_by))}, "
+                              "which it does not link")
 
 
 def system_symbols(nm, compiler, name, cache):
@@ -104,10 +135,13 @@ def main():
                 faults.append(f"{lib['name']} names {named}, but includes none of its headers")
 
     cache = {}
-    archives = {}
+    archives, symbols = {}, {}
     for lib in libraries.values():
+        paths = [lib["archive"]] if lib["archive"] else lib["objects"]
+        if paths:
+            symbols[lib["name"]] = project_symbols(nm, paths)
         if lib["archive"]:
-            archives[lib["name"]] = undefined_and_defined(nm, lib["archive"])
+            archives[lib["name"]] = symbols[lib["name"]]
     for lib in libraries.values():
         if lib["name"] not in archives:
             continue
@@ -132,6 +166,8 @@ def main():
             if other not in archives or not (undefined & archives[other][1]):
                 faults.append(f"{lib['name']} links {other} without headers, but uses "
                               "nothing it defines")
+
+    check_project_symbols(libraries, symbols, faults)
 
     for fault in faults:
         print(fault)

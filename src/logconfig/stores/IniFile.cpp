@@ -1,6 +1,7 @@
 #include "logconfig/stores/IniFile.h"
 #include "core/Format.h"
 #include "core/SystemError.h"
+#include "core/Text.h"
 
 #include <windows.h>
 
@@ -97,7 +98,7 @@ bool TIniFile::SectionExists(const std::wstring& Section) const {
 
 bool TIniFile::ValueExists(const std::wstring& Section, const std::wstring& Ident) const {
     for (const std::wstring& name : ReadSection(Section))
-        if (_wcsicmp(name.c_str(), Ident.c_str()) == 0)
+        if (SameText(name, Ident))
             return true;
     return false;
 }

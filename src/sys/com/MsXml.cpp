@@ -4,6 +4,7 @@
 #include "core/Format.h"
 #include "core/SystemError.h"
 #include "core/Text.h"
+#include "sys/files/FileSystem.h"
 
 #include <oleauto.h>
 
@@ -246,7 +247,7 @@ std::unique_ptr<TXmlDocument> TXmlDocument::Parse(const std::wstring& Text) {
 
 std::unique_ptr<TXmlDocument> TXmlDocument::Load(const std::wstring& FileName) {
     // The parser's reason for a file it cannot read says nothing of the file.
-    if (GetFileAttributesW(FileName.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (FileSystem::Attributes(FileName) == INVALID_FILE_ATTRIBUTES)
         RaiseSystemError(Format(L"Cannot open file \"%s\"", {FileName}), GetLastError());
     ComPtr<IXMLDOMDocument> doc = CreateDocument();
     VARIANT source;

@@ -1,13 +1,14 @@
 #include "sys/files/AdminOnlyFolder.h"
 
 #include "core/Handle.h"
+#include "core/Text.h"
 #include "sys/files/FileEntry.h"
+#include "sys/files/RandomName.h"
 #include "sys/files/UserControl.h"
 
 #include <windows.h>
 
 #include <aclapi.h>
-#include <ntsecapi.h>
 #include <sddl.h>
 
 namespace FileSystem {
@@ -75,20 +76,6 @@ DWORD TakeTree(const std::wstring& Folder, const TAdminsOnly& Security) {
     return first;
 }
 
-// 128 random bits as 32 hexadecimal digits: a name no other user can guess and make first.
-std::wstring RandomName() {
-    unsigned char bytes[16] = {};
-    if (!RtlGenRandom(bytes, sizeof bytes))
-        return {};
-    std::wstring name;
-    for (unsigned char byte : bytes) {
-        const wchar_t* digits = L"0123456789abcdef";
-        name += digits[byte >> 4];
-        name += digits[byte & 15];
-    }
-    return name;
-}
-
 } // namespace
 
 std::wstring NewAdminOnlyFolder(const std::wstring& Path) {
@@ -126,10 +113,7 @@ DWORD TakeTreeFromUsers(const std::wstring& Folder) {
     const TAdminsOnly admins;
     if (!admins.Get())
         return GetLastError();
-    std::wstring folder = Folder;
-    while (folder.size() > 3 && folder.back() == L'\\')
-        folder.pop_back();
-    return TakeTree(folder, admins);
+    return TakeTree(WithoutTrailingBackslash(Folder), admins);
 }
 
 } // namespace FileSystem

@@ -30,17 +30,6 @@ std::wstring_view PlainView(std::wstring_view Path) {
     return Path;
 }
 
-bool SameText(std::wstring_view A, std::wstring_view B) {
-    return CompareStringOrdinal(A.data(), static_cast<int>(A.size()), B.data(),
-                                static_cast<int>(B.size()), TRUE) == CSTR_EQUAL;
-}
-
-std::wstring WithoutTrailingBackslash(std::wstring Path) {
-    while (Path.size() > 3 && Path.back() == L'\\')
-        Path.pop_back();
-    return Path;
-}
-
 // Calls Fill with a buffer until the result fits; Fill returns the length it needs or wrote.
 // Most paths fit the first buffer, on the stack: the tree walk asks once per entry.
 template <class F> std::wstring Filled(F Fill) {
@@ -110,7 +99,7 @@ std::wstring WowRedirected(const std::wstring& Path) {
     }();
     const std::wstring& system = folders.first;
     if (system.empty() || Path.size() < system.size() ||
-        !SamePath(Path.substr(0, system.size()), system) ||
+        !SameText(Path.substr(0, system.size()), system) ||
         (Path.size() > system.size() && Path[system.size()] != L'\\'))
         return Path;
     return folders.second + Path.substr(system.size());
@@ -154,16 +143,8 @@ std::wstring ResolvedSpelling(const std::wstring& Path) {
     return WithoutTrailingBackslash(longName.empty() ? full : WithoutLongPrefix(longName));
 }
 
-bool SamePath(const std::wstring& A, const std::wstring& B) {
-    return SameText(A, B);
-}
-
 bool LiesBelow(const std::wstring& Path, const std::wstring& Folder) {
-    const std::wstring path = ResolvedSpelling(Path);
-    std::wstring folder = ResolvedSpelling(Folder);
-    if (folder.empty() || folder.back() != L'\\')
-        folder += L'\\';
-    return path.size() > folder.size() && SamePath(path.substr(0, folder.size()), folder);
+    return PathBelow(ResolvedSpelling(Path), ResolvedSpelling(Folder));
 }
 
 TEntryHandle::TEntryHandle(const std::wstring& Path, bool ForDelete) {
@@ -247,7 +228,7 @@ bool TEntryHandle::IsAt(const std::wstring& Expected) const {
         return IsAt(WithoutLongPrefix(Expected));
     const std::wstring_view expected = PlainView(Expected);
     if (SameText(FFinalPath, expected) ||
-        SamePath(FFinalPath, WowRedirected(std::wstring(expected))))
+        SameText(FFinalPath, WowRedirected(std::wstring(expected))))
         return true;
     // Wine names a handle of "a." or "b " without the trailing dot or blank, as the Win32 layer
     // would spell the path. Where that is the only difference, the handle is where Expected

@@ -31,11 +31,8 @@ std::wstring DeviceReason(const std::wstring& Path);
 // given. Links are not resolved: that is what the final path of an open handle tells.
 std::wstring ResolvedSpelling(const std::wstring& Path);
 
-// Two paths that spell the same location, ignoring letter case.
-bool SamePath(const std::wstring& A, const std::wstring& B);
-
-// Path, as the system spells it, lies below Folder (not at it). Spellings only: a link on the
-// way is not seen here.
+// Path, as the system spells it, lies below Folder (not at it): PathBelow (core/Text.h) of
+// their resolved spellings. Spellings only: a link on the way is not seen here.
 bool LiesBelow(const std::wstring& Path, const std::wstring& Folder);
 
 // Which file-system object a handle names, whatever path led to it.

@@ -19,6 +19,11 @@ void ForEachEntry(const std::wstring& Folder, const std::function<void(const TEn
     } while (FindNextFileW(find.Get(), &data));
 }
 
+bool FileExists(const std::wstring& Path) {
+    DWORD attributes = Attributes(Path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool FolderExists(const std::wstring& Path) {
     DWORD attributes = Attributes(Path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);

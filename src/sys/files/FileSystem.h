@@ -22,8 +22,12 @@ struct TEntry {
 // platform's order. Folder ends with a delimiter.
 void ForEachEntry(const std::wstring& Folder, const std::function<void(const TEntry&)>& Visit);
 
+// Whether a file (not a folder), or a folder, is at Path. A final link is followed: a link whose
+// target is gone counts as missing.
+[[nodiscard]] bool FileExists(const std::wstring& Path);
 [[nodiscard]] bool FolderExists(const std::wstring& Path);
-[[nodiscard]] DWORD Attributes(const std::wstring& Path); // INVALID_FILE_ATTRIBUTES when missing
+// INVALID_FILE_ATTRIBUTES when nothing is there, with the reason as the thread's last error.
+[[nodiscard]] DWORD Attributes(const std::wstring& Path);
 UINT DriveType(const std::wstring& Root);
 // Each returns 0 on success, else the system's error code.
 [[nodiscard]] DWORD SetAttributes(const std::wstring& Path, DWORD Attributes);

@@ -1,22 +1,19 @@
 #include "sys/files/ForceDelete.h"
 #include "core/Exception.h"
+#include "sys/files/FileSystem.h"
 #include "sys/shared/Procs.h"
 
 namespace {
 
-// GetFileAttributesW follows a symbolic link to its target, so a dangling link counts as absent.
-bool FileExists(const std::wstring& FileName) {
-    DWORD attributes = GetFileAttributesW(FileName.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
+// The file is checked and deleted under the same name, its exact one: a dangling link counts as
+// absent.
 void DeleteClearingAttributes(const std::wstring& FileName) {
-    if (!FileExists(FileName) || DeleteFileW(FileName.c_str()))
+    if (!FileSystem::FileExists(FileName) || FileSystem::DeleteOneFile(FileName) == 0)
         return;
     // A read-only file refuses deletion until its attributes are cleared.
-    if (!SetFileAttributesW(FileName.c_str(), 0))
+    if (FileSystem::SetAttributes(FileName, 0) != 0)
         DoException(L"SetFileAttributes(\"%s\", 0) failed", {FileName});
-    if (!DeleteFileW(FileName.c_str()))
+    if (FileSystem::DeleteOneFile(FileName) != 0)
         DoException(L"Delete file \"%s\" failed", {FileName});
 }
 

@@ -1,7 +1,9 @@
 #include "sys/files/ProtectedFolders.h"
 
 #include "core/Handle.h"
+#include "core/Text.h"
 #include "sys/files/FileEntry.h"
+#include "sys/registry/MachineEnvironment.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -10,21 +12,10 @@
 #include <vector>
 
 using FileSystem::ResolvedSpelling;
-using FileSystem::SamePath;
 using FileSystem::TEntryHandle;
 using FileSystem::TIdentity;
 
 namespace {
-
-// "C:\x\y" -> "C:\x"; "C:\x" -> "C:\"; a root has no parent (empty).
-std::wstring ParentOf(const std::wstring& path) {
-    size_t slash = path.find_last_of(L'\\');
-    if (slash == std::wstring::npos || slash + 1 >= path.size())
-        return {};
-    if (path.rfind(L"\\\\", 0) == 0 && std::count(path.begin(), path.end(), L'\\') <= 3)
-        return {}; // "\\srv\share" is a root
-    return slash == 2 ? path.substr(0, 3) : path.substr(0, slash);
-}
 
 bool IsAbsolute(const std::wstring& path) {
     bool drive = path.size() >= 3 && iswalpha(path[0]) && path[1] == L':' &&
@@ -162,9 +153,8 @@ private:
                          RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, value,
                          &bytes) != ERROR_SUCCESS)
             return {};
-        wchar_t expanded[MAX_PATH] = {};
-        DWORD n = ExpandEnvironmentStringsW(value, expanded, MAX_PATH);
-        return n > 0 && n <= MAX_PATH ? std::wstring(expanded) : std::wstring(value);
+        // With the machine's variables: the process's own may be the user's.
+        return MachineEnvironment::Expand(value, KEY_WOW64_64KEY);
     }
 
     // A profile root with the data folders every program of the user keeps its settings in.
@@ -223,18 +213,12 @@ private:
         return nullptr;
     }
 
-    static bool IsBelow(const std::wstring& path, const std::wstring& folder) {
-        return !folder.empty() && path.size() > folder.size() + 1 &&
-               SamePath(path.substr(0, folder.size()), folder) &&
-               (path[folder.size()] == L'\\' || folder.back() == L'\\');
-    }
-
     // By where the object lies: inside the Windows folder, or directly below a users folder.
     std::wstring ReasonByPlace(const std::wstring& final) const {
-        if (IsBelow(final, Windows.Final))
+        if (PathBelow(final, Windows.Final))
             return L"the path is inside the Windows folder";
         for (const auto& users : Users)
-            if (IsBelow(final, users.Final) &&
+            if (PathBelow(final, users.Final) &&
                 final.find(L'\\', users.Final.size() + 1) == std::wstring::npos)
                 return L"the path is a user profile root";
         return {};
@@ -244,10 +228,10 @@ private:
     // spells it.
     std::wstring ReasonBySpelling(const std::wstring& resolved) const {
         for (const auto& folder : Folders)
-            if (SamePath(resolved, folder.Final))
+            if (SameText(resolved, folder.Final))
                 return folder.Reason;
         for (const auto& folder : Ancestors)
-            if (SamePath(resolved, folder.Final))
+            if (SameText(resolved, folder.Final))
                 return L"the path contains a system folder";
         return ReasonByPlace(resolved);
     }

@@ -3,61 +3,20 @@
 #include "core/Format.h"
 #include "core/Handle.h"
 #include "core/SystemError.h"
+#include "core/Text.h"
 #include "sys/files/FileEntry.h"
+#include "sys/shared/Accounts.h"
 
 #include <aclapi.h>
 #include <sddl.h>
-
-#include <vector>
 
 namespace FileSystem {
 
 namespace {
 
-// What the token of this program says about itself: its account, or the owner it gives the
-// objects it makes (an administrator's token gives them to the administrators).
-std::vector<BYTE> TokenPart(TOKEN_INFORMATION_CLASS Part) {
-    std::vector<BYTE> buffer;
-    TKernelHandle token;
-    DWORD size = 0;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()))
-        return buffer;
-    GetTokenInformation(token.Get(), Part, nullptr, 0, &size);
-    buffer.resize(size);
-    if (size == 0 || !GetTokenInformation(token.Get(), Part, buffer.data(), size, &size))
-        buffer.clear();
-    return buffer;
-}
-
-// The account this program runs as, an administrator, and the owner of what it makes: their
-// own files and objects are no other user's.
-bool IsOwnAccount(PSID Sid) {
-    static const std::vector<BYTE> user = TokenPart(TokenUser);
-    static const std::vector<BYTE> owner = TokenPart(TokenOwner);
-    return (!user.empty() &&
-            EqualSid(Sid, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid)) ||
-           (!owner.empty() &&
-            EqualSid(Sid, reinterpret_cast<const TOKEN_OWNER*>(owner.data())->Owner));
-}
-
-bool IsWellKnown(PSID Sid, WELL_KNOWN_SID_TYPE Type) {
-    return IsWellKnownSid(Sid, Type) != FALSE;
-}
-
-// The installer service, NT SERVICE\TrustedInstaller.
-bool IsTrustedInstaller(PSID Sid) {
-    static const TLocalMemory installer = [] {
-        PSID sid = nullptr;
-        ConvertStringSidToSidW(L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",
-                               &sid);
-        return TLocalMemory(sid);
-    }();
-    return installer && EqualSid(Sid, installer.Get());
-}
-
 // In an access list, the owner's own rights count as the owner's, who is trusted by then.
 bool IsTrusted(PSID Sid) {
-    return IsWellKnown(Sid, WinCreatorOwnerRightsSid) || IsTrustedAccount(Sid);
+    return IsWellKnownSid(Sid, WinCreatorOwnerRightsSid) || IsTrustedAccount(Sid);
 }
 
 std::wstring SidText(PSID Sid) {
@@ -89,27 +48,11 @@ bool IsAllowedType(BYTE Type) {
     return Type == ACCESS_ALLOWED_ACE_TYPE || Type == ACCESS_ALLOWED_CALLBACK_ACE_TYPE;
 }
 
-// The parent of a full path, with no trailing backslash (a root keeps its own); empty at a
-// root.
-std::wstring Parent(const std::wstring& Path) {
-    size_t slash = Path.find_last_of(L'\\');
-    if (slash == std::wstring::npos || Path.size() <= 3)
-        return {};
-    return slash <= 2 ? Path.substr(0, slash + 1) : Path.substr(0, slash);
-}
-
 bool IsMissing(DWORD Error) {
     return Error == ERROR_FILE_NOT_FOUND || Error == ERROR_PATH_NOT_FOUND;
 }
 
 } // namespace
-
-bool IsTrustedAccount(PSID Sid) {
-    if (IsWellKnown(Sid, WinBuiltinAdministratorsSid) || IsWellKnown(Sid, WinLocalSystemSid) ||
-        IsTrustedInstaller(Sid))
-        return true;
-    return IsOwnAccount(Sid);
-}
 
 std::wstring DescriptorControlReason(const std::wstring& Path, PSECURITY_DESCRIPTOR Descriptor,
                                      bool Folder, bool AddingCounts) {
@@ -154,13 +97,21 @@ std::wstring OpenEntryControlReason(HANDLE Entry, const std::wstring& Path, bool
 } // namespace
 
 std::wstring UserControlReason(const std::wstring& Path) {
+    const std::wstring resolved = ResolvedSpelling(Path);
+    // No path is no place anyone can be trusted with (a root's parent, say).
+    if (resolved.empty())
+        return Format(L"\"%s\" names no entry", {Path});
+    // The computer that holds a share decides who may change it, and nothing above the share's
+    // root can be checked from here.
+    if (resolved.rfind(L"\\\\", 0) == 0)
+        return Format(L"\"%s\" lies on another computer's share", {resolved});
     // Above a part that does not exist, adding an entry is enough to decide what the path
     // names.
     bool addingCounts = false;
     // The highest link on the way: the one to name, as Wine reports every entry below a
     // linked folder as resolving elsewhere too.
     std::wstring link;
-    for (std::wstring at = ResolvedSpelling(Path); !at.empty(); at = Parent(at)) {
+    for (std::wstring at = resolved; !at.empty(); at = ParentOf(at)) {
         // Reading attributes and the descriptor is not subject to sharing: a file another
         // program holds open without sharing, the usual locked entry, is still checked.
         TFileHandle entry = OpenAsItself(at, READ_CONTROL | FILE_READ_ATTRIBUTES);
@@ -197,7 +148,7 @@ std::wstring UserControlReason(const std::wstring& Path) {
 
 std::wstring OutputFileReason(const std::wstring& Path) {
     const std::wstring path = ResolvedSpelling(Path);
-    const std::wstring folder = Parent(path);
+    const std::wstring folder = ParentOf(path);
     if (folder.empty())
         return Format(L"\"%s\" names no file in a folder", {Path});
     if (std::wstring reason = UserControlReason(folder); !reason.empty())

@@ -30,10 +30,6 @@ std::wstring OutputFileReason(const std::wstring& Path);
 // folders, as ProgramData's folders do. Empty when only the trusted accounts may.
 std::wstring AddingEntriesReason(const std::wstring& Folder);
 
-// The accounts whose rights are no other user's: the administrators, the system, the installer
-// service, the account this program runs as and the owner its token gives what it makes.
-bool IsTrustedAccount(PSID Sid);
-
 // The same decision for one entry, from its security descriptor. Empty when only trusted
 // accounts may change it; else what lets someone else do so, naming Path.
 std::wstring DescriptorControlReason(const std::wstring& Path, PSECURITY_DESCRIPTOR Descriptor,

@@ -26,12 +26,6 @@ DWORD PlatformId() {
     return id;
 }
 
-// The text after the last "\" or ":" of a path.
-std::wstring FilePart(const std::wstring& Path) {
-    size_t delimiter = Path.find_last_of(L"\\:");
-    return delimiter == std::wstring::npos ? Path : Path.substr(delimiter + 1);
-}
-
 // The identifiers of all running processes. The buffer starts at the classic 201 entries and
 // doubles while the list fills it, so that no process is left out on a busy machine.
 std::vector<DWORD> ProcessIds() {
@@ -62,7 +56,7 @@ std::wstring ExecutableName(HANDLE Process) {
     for (;;) {
         DWORD size = static_cast<DWORD>(image.size());
         if (QueryFullProcessImageNameW(Process, 0, image.data(), &size))
-            return FilePart(std::wstring(image.data(), size));
+            return FileNameOf(std::wstring(image.data(), size));
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || image.size() >= 32768)
             return L"";
         image.resize(image.size() * 2);
@@ -115,7 +109,7 @@ bool FindProcessBySnapshot(const std::wstring& Name, TKernelHandle& Handle) {
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
          more = Process32NextW(snapshot.Get(), &entry)) {
-        if (ProcessNameMatches(FilePart(entry.szExeFile), Name)) {
+        if (ProcessNameMatches(FileNameOf(entry.szExeFile), Name)) {
             Handle.Reset(OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID));
             return true;
         }

@@ -3,7 +3,9 @@
 #include "core/Exception.h"
 #include "core/Format.h"
 #include "core/Text.h"
+#include "sys/files/FileSystem.h"
 #include "sys/files/SystemPath.h"
+#include "sys/registry/MachineEnvironment.h"
 #include "sys/registry/Registry.h"
 #include "sys/registry/RegistryKeys.h"
 
@@ -39,16 +41,6 @@ bool IsAbsolute(const std::wstring& Folder) {
            Folder.rfind(L"\\\\", 0) == 0;
 }
 
-std::wstring Expanded(const std::wstring& Text) {
-    DWORD length = ExpandEnvironmentStringsW(Text.c_str(), nullptr, 0);
-    if (length == 0)
-        return Text;
-    std::wstring out(length, L'\0');
-    length = ExpandEnvironmentStringsW(Text.c_str(), out.data(), length);
-    out.resize(length > 0 ? length - 1 : 0);
-    return out;
-}
-
 // The folders of the machine's search path, as the registry holds it for every session; the
 // process's own PATH may hold folders the user or a parent process put there.
 std::vector<std::wstring> SearchPathFolders() {
@@ -67,7 +59,10 @@ std::vector<std::wstring> SearchPathFolders() {
         size_t end = path.find(L';', start);
         if (end == std::wstring::npos)
             end = path.size();
-        std::wstring folder = Expanded(path.substr(start, end - start));
+        // With the machine's variables as a 32-bit program's environment has them: the process's
+        // own may be the user's.
+        std::wstring folder =
+            MachineEnvironment::Expand(path.substr(start, end - start), KEY_WOW64_32KEY);
         if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"')
             folder = folder.substr(1, folder.size() - 2);
         if (IsAbsolute(folder))
@@ -75,11 +70,6 @@ std::vector<std::wstring> SearchPathFolders() {
         start = end + 1;
     }
     return folders;
-}
-
-bool IsFile(const std::wstring& Path) {
-    DWORD attributes = GetFileAttributesW(Path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 } // namespace
@@ -91,10 +81,10 @@ std::wstring ResolveProgram(const std::wstring& CmdLine) {
     if (name.find(L'.') == std::wstring::npos)
         name += L".exe";
     const std::wstring system = TSystemPath::GetSystemPath();
-    if (IsFile(system + name))
+    if (FileSystem::FileExists(system + name))
         return system + name;
     for (const std::wstring& folder : SearchPathFolders())
-        if (IsFile(folder + name))
+        if (FileSystem::FileExists(folder + name))
             return folder + name;
     return system + name;
 }

@@ -1,6 +1,6 @@
 #include "sys/processes/SingleInstance.h"
 #include "core/SystemError.h"
-#include "sys/files/UserControl.h"
+#include "sys/shared/Accounts.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -18,7 +18,7 @@ bool MadeByTrustedAccount(HANDLE Mutex) {
                         nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
     TLocalMemory owned(descriptor);
-    return !owner || FileSystem::IsTrustedAccount(owner);
+    return !owner || IsTrustedAccount(owner);
 }
 
 } // namespace

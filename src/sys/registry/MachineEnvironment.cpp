@@ -14,14 +14,8 @@ namespace MachineEnvironment {
 
 namespace {
 
-struct TLess {
-    bool operator()(const std::wstring& A, const std::wstring& B) const {
-        return CompareStringOrdinal(A.c_str(), static_cast<int>(A.size()), B.c_str(),
-                                    static_cast<int>(B.size()), TRUE) == CSTR_LESS_THAN;
-    }
-};
-
-using TVariables = std::map<std::wstring, std::wstring, TLess>;
+// Variable names in any letter case, as the system reads them.
+using TVariables = std::map<std::wstring, std::wstring, TTextLess>;
 
 std::wstring Substituted(const std::wstring& Text, const TVariables& Variables) {
     std::wstring result;
@@ -70,9 +64,7 @@ TVariables MachineVariables(REGSAM View) {
     TVariables variables;
     wchar_t windows[MAX_PATH] = {};
     if (UINT n = GetSystemWindowsDirectoryW(windows, MAX_PATH); n > 0 && n < MAX_PATH) {
-        std::wstring root(windows, n);
-        while (root.size() > 3 && root.back() == L'\\')
-            root.pop_back();
+        const std::wstring root = WithoutTrailingBackslash(std::wstring(windows, n));
         variables[L"SystemRoot"] = variables[L"windir"] = root;
         variables[L"SystemDrive"] = root.substr(0, 2);
     }

@@ -1,16 +1,12 @@
 #include "sys/registry/RegistryGuard.h"
 
+#include "core/Text.h"
+
 #include <vector>
 
 namespace {
 
 using TParts = std::vector<std::wstring>;
-
-// Key names compare as the registry compares them: by the system's upper case, not only ASCII.
-bool Same(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
 
 // The names of a key path. The registry skips empty names ("Software\\X\" opens Software\X),
 // and Wow6432Node leads this program back to where it stands, so neither counts.
@@ -22,7 +18,7 @@ TParts Parts(const std::wstring& Path) {
         if (end == std::wstring::npos)
             end = Path.size();
         std::wstring part = Path.substr(start, end - start);
-        if (!part.empty() && !Same(part, L"Wow6432Node"))
+        if (!part.empty() && !SameText(part, L"Wow6432Node"))
             parts.push_back(part);
         start = end + 1;
     }
@@ -33,7 +29,7 @@ bool Equal(const TParts& a, const TParts& b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (!Same(a[i], b[i]))
+        if (!SameText(a[i], b[i]))
             return false;
     return true;
 }
@@ -88,15 +84,16 @@ std::wstring ClassesReason(const TParts& parts) {
 }
 
 bool IsControlSet(const std::wstring& name) {
-    if (Same(name, L"CurrentControlSet"))
+    if (SameText(name, L"CurrentControlSet"))
         return true;
-    return name.size() == 13 && Same(name.substr(0, 10), L"ControlSet") &&
+    return name.size() == 13 && SameText(name.substr(0, 10), L"ControlSet") &&
            name.find_first_not_of(L"0123456789", 10) == std::wstring::npos;
 }
 
 // Below System only a service's own key, and what lies below it, may go.
 std::wstring MachineSystemReason(const TParts& parts) {
-    bool serviceKey = parts.size() >= 4 && IsControlSet(parts[1]) && Same(parts[2], L"Services");
+    bool serviceKey =
+        parts.size() >= 4 && IsControlSet(parts[1]) && SameText(parts[2], L"Services");
     return serviceKey ? L"" : SystemKey;
 }
 
@@ -109,9 +106,9 @@ std::wstring Reason(THive Hive, const TParts& parts) {
         return RootKey;
     if (parts.size() == 1)
         return TopKey;
-    if (Same(parts[0], L"Software") && Same(parts[1], L"Classes") && parts.size() > 2)
+    if (SameText(parts[0], L"Software") && SameText(parts[1], L"Classes") && parts.size() > 2)
         return ClassesReason(TParts(parts.begin() + 2, parts.end()));
-    if (Hive == THive::Machine && Same(parts[0], L"System"))
+    if (Hive == THive::Machine && SameText(parts[0], L"System"))
         return MachineSystemReason(parts);
     return IsOneOf(parts, HiveSystemKeys) ? SystemKey : L"";
 }
@@ -130,11 +127,11 @@ std::wstring ProtectedKeyReason(HKEY Root, const std::wstring& Path) {
 
 std::wstring ProtectedKeyNameReason(const std::wstring& RealName) {
     TParts parts = Parts(RealName);
-    if (parts.size() < 2 || !Same(parts[0], L"REGISTRY"))
+    if (parts.size() < 2 || !SameText(parts[0], L"REGISTRY"))
         return UnknownRoot;
-    if (Same(parts[1], L"MACHINE"))
+    if (SameText(parts[1], L"MACHINE"))
         return Reason(THive::Machine, TParts(parts.begin() + 2, parts.end()));
-    if (!Same(parts[1], L"USER"))
+    if (!SameText(parts[1], L"USER"))
         return UnknownRoot;
     // \REGISTRY\USER\<sid> is a user's hive, \REGISTRY\USER\<sid>_Classes the user's classes.
     if (parts.size() == 2)
@@ -142,6 +139,6 @@ std::wstring ProtectedKeyNameReason(const std::wstring& RealName) {
     const std::wstring& hive = parts[2];
     const std::wstring suffix = L"_Classes";
     bool classes =
-        hive.size() > suffix.size() && Same(hive.substr(hive.size() - suffix.size()), suffix);
+        hive.size() > suffix.size() && SameText(hive.substr(hive.size() - suffix.size()), suffix);
     return Reason(classes ? THive::Classes : THive::User, TParts(parts.begin() + 3, parts.end()));
 }

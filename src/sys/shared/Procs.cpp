@@ -79,12 +79,10 @@ std::wstring ComputerName() {
 std::wstring ParentFolder(const std::wstring& Path) {
     if (Path.size() <= 3)
         return Path;
-    std::wstring parent = Path;
-    if (parent.back() == L'\\')
-        parent.pop_back();
-    size_t last = parent.find_last_of(L"\\:");
-    parent.resize(last == std::wstring::npos ? 0 : last + 1);
-    return parent.empty() ? L"\\" : IncludeTrailingBackslash(parent);
+    if (std::wstring parent = ParentOf(Path); !parent.empty())
+        return IncludeTrailingBackslash(parent);
+    // A root ("\\srv\share") is its own parent; a bare name has the current drive's.
+    return Path.find(L'\\') == std::wstring::npos ? L"\\" : IncludeTrailingBackslash(Path);
 }
 
 bool IsServerEngine() {

@@ -30,7 +30,8 @@ std::wstring FetchStr(std::wstring& S, wchar_t Sep);
 
 // NetBIOS name of this computer, "Unknown" when it cannot be read.
 std::wstring ComputerName();
-// The folder above Path, with a trailing backslash; a path of 3 characters or fewer stays.
+// The folder above Path (ParentOf, core/Text.h), with a trailing backslash; a path of 3
+// characters or fewer, and a share's root, stay; a bare name gives "\".
 std::wstring ParentFolder(const std::wstring& Path);
 
 // True when the process's command line holds "server.engine", ASCII case ignored.

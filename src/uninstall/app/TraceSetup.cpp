@@ -1,5 +1,6 @@
 #include "uninstall/app/TraceSetup.h"
 #include "core/Exception.h"
+#include "core/Text.h"
 #include "logging/Logger.h"
 #include "logging/support/ProcessInfo.h"
 #include "sys/files/ProvenPath.h"
@@ -10,8 +11,7 @@
 namespace {
 
 std::wstring ExeFolder() {
-    std::wstring path = ProcessInfo::ExePath();
-    return path.substr(0, path.find_last_of(L'\\') + 1);
+    return IncludeTrailingBackslash(ParentOf(ProcessInfo::ExePath()));
 }
 
 } // namespace

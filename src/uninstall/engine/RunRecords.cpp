@@ -40,16 +40,13 @@ std::wstring CountText(const TActionCount& Count) {
 }
 
 // One path, however its letter case and a folder's closing backslash are written.
-std::wstring PathKey(std::wstring Path) {
-    if (Path.size() > 3 && Path.back() == L'\\')
-        Path.pop_back();
-    return AsciiLower(Path);
+bool SamePathKey(const std::wstring& A, const std::wstring& B) {
+    return SameText(WithoutTrailingBackslash(A), WithoutTrailingBackslash(B));
 }
 
 bool HoldsPath(const std::vector<std::wstring>& List, const std::wstring& Path) {
-    const std::wstring key = PathKey(Path);
     return std::any_of(List.begin(), List.end(),
-                       [&](const std::wstring& entry) { return PathKey(entry) == key; });
+                       [&](const std::wstring& entry) { return SamePathKey(entry, Path); });
 }
 
 } // namespace
@@ -98,10 +95,9 @@ void TRunRecords::PathStays(const std::wstring& Path, const std::wstring& Error)
 }
 
 void TRunRecords::PathMoved(const std::wstring& Path, const std::wstring& Now) {
-    const std::wstring key = PathKey(Path);
     for (auto& item : FItems) {
         auto at = std::find_if(item.Scheduled.begin(), item.Scheduled.end(),
-                               [&](const std::wstring& entry) { return PathKey(entry) == key; });
+                               [&](const std::wstring& entry) { return SamePathKey(entry, Path); });
         if (at == item.Scheduled.end())
             continue;
         if (Now.empty())
@@ -116,10 +112,9 @@ void TRunRecords::PathTaken(const std::wstring& Path) {
     if (std::any_of(FItems.begin(), FItems.end(),
                     [&](const TItemRecord& item) { return HoldsPath(item.Scheduled, Path); }))
         return;
-    const std::wstring folder = PathKey(Path) + L"\\";
     for (auto& item : FItems)
         if (std::any_of(item.Scheduled.begin(), item.Scheduled.end(),
-                        [&](const std::wstring& e) { return PathKey(e).rfind(folder, 0) == 0; }))
+                        [&](const std::wstring& e) { return PathBelow(e, Path); }))
             item.Scheduled.push_back(Path);
 }
 

@@ -7,6 +7,7 @@
 #include "logging/Logger.h"
 #include "logging/appenders/ModuleInfo.h"
 #include "logging/support/ProcessInfo.h"
+#include "sys/files/RandomName.h"
 #include "uninstall/engine/RunRecords.h"
 #include "uninstall/report/OutputFile.h"
 
@@ -113,9 +114,12 @@ void WriteWholeFile(const FileSystem::TProvenPath& Proven, const std::wstring& T
     }
 }
 
+// Beside the report, under a name no other user can guess and take first.
 std::wstring TemporaryName(const std::wstring& Path) {
-    return Path + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
-           std::to_wstring(GetTickCount()) + L".tmp";
+    const std::wstring name = FileSystem::RandomName();
+    if (name.empty())
+        throw Exception(L"no name for a temporary file");
+    return Path + L"." + name + L".tmp";
 }
 
 } // namespace

@@ -34,11 +34,6 @@ namespace {
 const std::wstring RegasmBelowFramework = L"v4.0.30319\\regasm.exe";
 const std::wstring NetFrameworkKey = L"SOFTWARE\\Microsoft\\.NETFramework";
 
-bool FileExists(const std::wstring& Path) {
-    DWORD attributes = FileSystem::Attributes(Path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The .NET Framework's own record of where it is installed (32-bit view), when that names an
 // absolute folder: a relative one would find a program below the current folder.
 std::wstring FrameworkInstallRoot() {
@@ -54,10 +49,10 @@ std::wstring FrameworkInstallRoot() {
 std::wstring RegasmTool() {
     std::wstring tool =
         TSystemPath::GetWindowsPath() + L"Microsoft.NET\\Framework\\" + RegasmBelowFramework;
-    if (FileExists(tool))
+    if (FileSystem::FileExists(tool))
         return tool;
     std::wstring root = FrameworkInstallRoot();
-    if (!root.empty() && FileExists(root + RegasmBelowFramework))
+    if (!root.empty() && FileSystem::FileExists(root + RegasmBelowFramework))
         return root + RegasmBelowFramework;
     throw Exception(L"regasm.exe not found");
 }
@@ -78,12 +73,12 @@ bool ServersLeft(const std::wstring& Top, const std::wstring& MaskText, bool Rec
                  const std::vector<std::wstring>& Excluded) {
     const TMask mask(MaskText);
     for (const auto& server : MachineClass::InprocServersBelow(Top)) {
-        const size_t slash = server.rfind(L'\\');
-        const std::wstring name = server.substr(slash + 1);
+        const std::wstring name = FileNameOf(server);
         const bool excluded =
             std::any_of(Excluded.begin(), Excluded.end(),
                         [&](const std::wstring& e) { return SameTextAscii(e, name); });
-        if ((Recursive || slash + 1 == Top.size()) && mask.Matches(name) && !excluded)
+        if ((Recursive || server.size() == Top.size() + name.size()) && mask.Matches(name) &&
+            !excluded)
             return true;
     }
     return false;
@@ -205,9 +200,8 @@ std::wstring TComObjectStep::NotARegisteredServer(const std::wstring& File) cons
 // A server of which the system folder holds a file of the same name stays registered: the
 // registration may be the system copy's.
 bool TComObjectStep::CopyInSystemFolder(const std::wstring& File) {
-    const size_t slash = File.rfind(L'\\');
-    const std::wstring folder = File.substr(0, slash + 1), name = File.substr(slash + 1);
-    if (SameTextAscii(folder, FSystem) || !FileExists(FSystem + name))
+    const std::wstring folder = IncludeTrailingBackslash(ParentOf(File)), name = FileNameOf(File);
+    if (SameTextAscii(folder, FSystem) || !FileSystem::FileExists(FSystem + name))
         return false;
     Trace(L"File \"%s\" exists in %s", {name, FSystem});
     Trace(L"  ==> not unregistred", {});
@@ -245,7 +239,7 @@ void TComObjectStep::UnregisterDll(const std::wstring& File) {
     // A folder where other users may add files (ProgramData's let them) may hold a library of
     // one of the server's import names by now: its imports come from the system folder alone,
     // and a server that needs its own neighbours then fails to load.
-    const std::wstring folder = File.substr(0, File.rfind(L'\\'));
+    const std::wstring folder = ParentOf(File);
     ComServer::TImportSearch search = ComServer::TImportSearch::BesideAndSystem;
     if (std::wstring reason = FileSystem::AddingEntriesReason(folder); !reason.empty()) {
         Trace(L"  imports from the system folder only (%s)", {reason});
@@ -323,7 +317,7 @@ void TComObjectStep::RegasmUnregister(const std::wstring& File) {
     const std::wstring path = GetVariables().Replace(File);
     FEngine.ItemIs(path);
     // A relative path names whatever lies below the current folder.
-    if (!PathFormReason(path).empty() || !FileExists(path)) {
+    if (!PathFormReason(path).empty() || !FileSystem::FileExists(path)) {
         FEngine.ItemKept(L"not found");
         Trace(L"File \"%s\" not found => no regasm /u", {path});
         return;

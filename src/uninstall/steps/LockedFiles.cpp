@@ -1,6 +1,7 @@
 #include "uninstall/steps/LockedFiles.h"
 #include "core/Format.h"
 #include "core/SystemError.h"
+#include "core/Text.h"
 #include "logging/Logger.h"
 #include "sys/files/AdminOnlyFolder.h"
 #include "sys/files/FileEntry.h"
@@ -16,30 +17,13 @@
 
 namespace {
 
-// Folder names sorted without regard to letter case; a name equal to one held is dropped.
-struct TNoCaseLess {
-    bool operator()(const std::wstring& a, const std::wstring& b) const {
-        return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                    static_cast<int>(b.size()), TRUE) == CSTR_LESS_THAN;
-    }
-};
-
-// The folder part of a file path; a drive root keeps its delimiter ("C:\").
-std::wstring FolderOf(const std::wstring& path) {
-    size_t slash = path.rfind(L'\\');
-    if (slash == std::wstring::npos)
-        return {};
-    return slash <= 2 ? path.substr(0, slash + 1) : path.substr(0, slash);
-}
-
 // The path without a trailing backslash, but for a drive root: one spelling per path.
-std::wstring Key(std::wstring path) {
-    if (path.size() > 3 && path.back() == L'\\')
-        path.pop_back();
-    return path;
+std::wstring Key(const std::wstring& path) {
+    return WithoutTrailingBackslash(path);
 }
 
-using TPathSet = std::set<std::wstring, TNoCaseLess>;
+// Folder names sorted without regard to letter case; a name equal to one held is dropped.
+using TPathSet = std::set<std::wstring, TTextLess>;
 
 // One pass over the locked list: what it scheduled, and where moved entries went.
 class TScheduler {
@@ -112,11 +96,8 @@ private:
     }
 
     bool HoldsOneThatStays(const std::wstring& path) const {
-        const std::wstring folder = Key(path) + L"\\";
-        return std::any_of(FStayed.begin(), FStayed.end(), [&](const std::wstring& stayed) {
-            return stayed.size() > folder.size() &&
-                   FileSystem::SamePath(stayed.substr(0, folder.size()), folder);
-        });
+        return std::any_of(FStayed.begin(), FStayed.end(),
+                           [&](const std::wstring& stayed) { return PathBelow(stayed, path); });
     }
 
     bool Protected(const std::wstring& path) {
@@ -167,7 +148,7 @@ private:
         if (FPending.empty())
             return false;
         const std::wstring key = Key(path);
-        const std::wstring name = key.substr(key.rfind(L'\\') + 1);
+        const std::wstring name = FileNameOf(key);
         const std::wstring target = FPending + L"\\" + std::to_wstring(++FMovedCount) + L"." + name;
         if (entry.MoveTo(target) != 0)
             return false;
@@ -199,8 +180,8 @@ private:
     std::wstring TreeOf(const std::wstring& path) const {
         std::wstring top;
         const std::wstring key = Key(path);
-        for (std::wstring at = FileSystem::FolderExists(key) ? key : FolderOf(key);
-             at.size() > 3 && FLocked.count(at); at = FolderOf(at))
+        for (std::wstring at = FileSystem::FolderExists(key) ? key : ParentOf(key);
+             at.size() > 3 && FLocked.count(at); at = ParentOf(at))
             top = at;
         return top;
     }
@@ -228,7 +209,7 @@ private:
         if (FTaken.count(top))
             return true;
         if (!ProtectedFolderReason(top).empty() ||
-            !FileSystem::UserControlReason(FolderOf(top)).empty() || !OnlyLockedInside(top))
+            !FileSystem::UserControlReason(ParentOf(top)).empty() || !OnlyLockedInside(top))
             return false;
         if (DWORD rc = FileSystem::TakeTreeFromUsers(top); rc != 0) {
             Trace(L"..%s cannot be taken out of users' reach (%s)", {top, SystemErrorText(rc)});
@@ -258,13 +239,13 @@ size_t DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>&
     // The order the system deletes in: the locked entries, then each folder that held them
     // followed by its parents, the deeper folder first.
     std::vector<std::wstring> order;
-    std::set<std::wstring, TNoCaseLess> folders;
+    std::set<std::wstring, TTextLess> folders;
     for (const auto& entry : FLockedFiles) {
         order.push_back(entry);
         if (FileSystem::FolderExists(entry)) {
             folders.insert(Key(entry));
         } else {
-            std::wstring folder = FolderOf(entry);
+            std::wstring folder = ParentOf(entry);
             if (folder.size() > 3)
                 folders.insert(folder);
         }
@@ -285,7 +266,7 @@ size_t DeleteLockedFiles(const TObject* Sender, const std::vector<std::wstring>&
     }
     // Each path once, at the last place it comes: a parent shared by two folders then follows
     // both, as it must to be empty when its turn comes.
-    std::map<std::wstring, size_t, TNoCaseLess> last;
+    std::map<std::wstring, size_t, TTextLess> last;
     for (size_t i = 0; i < order.size(); ++i)
         last[Key(order[i])] = i;
     TPathSet locked;
@@ -312,7 +293,7 @@ std::wstring RestartRefusal(const std::wstring& Path, const std::wstring& TreeTo
     FileSystem::TEntryHandle entry(Path, true);
     if (entry.Valid() && !entry.IsFolder() && entry.IsPlain(FileSystem::ResolvedSpelling(Path)))
         return {};
-    if (!TreeTop.empty() && FileSystem::UserControlReason(FolderOf(Key(TreeTop))).empty())
+    if (!TreeTop.empty() && FileSystem::UserControlReason(ParentOf(TreeTop)).empty())
         return {};
     return reason;
 }

@@ -35,11 +35,6 @@ std::vector<std::wstring> SuiteFolders() {
     return folders;
 }
 
-bool Below(const std::wstring& Path, const std::wstring& Folder) {
-    return Path.size() > Folder.size() &&
-           FileSystem::SamePath(Path.substr(0, Folder.size()), Folder);
-}
-
 // The server's file as the registry writes it: the default value of the class's
 // InprocServer32 or LocalServer32 (or of the first of Kinds), expanded with the machine's
 // variables as the 32-bit programs that read these classes see them, its quotes and arguments
@@ -73,9 +68,7 @@ std::wstring ServerFile(HKEY Class) {
 // dot part, a forward slash). Anything else names another place and needs no file system
 // call, which a machine's thousands of classes would make slow.
 bool MayBeBelow(const std::wstring& Text, const std::wstring& Folder) {
-    return (Text.size() > Folder.size() &&
-            FileSystem::SamePath(Text.substr(0, Folder.size()), Folder)) ||
-           Text.find_first_of(L"~/") != std::wstring::npos ||
+    return PathBelow(Text, Folder) || Text.find_first_of(L"~/") != std::wstring::npos ||
            Text.find(L"\\.") != std::wstring::npos;
 }
 
@@ -86,9 +79,9 @@ bool NamesProgID(HKEY Class, const std::wstring& ProgID) {
             continue;
         const std::wstring named = Registry::ReadString(key.Get(), L"");
         // "Suite.Document.1" is the versioned form of "Suite.Document".
-        if (FileSystem::SamePath(named, ProgID) ||
+        if (SameText(named, ProgID) ||
             (named.size() > ProgID.size() && named[ProgID.size()] == L'.' &&
-             FileSystem::SamePath(named.substr(0, ProgID.size()), ProgID)))
+             SameText(named.substr(0, ProgID.size()), ProgID)))
             return true;
     }
     return false;
@@ -110,7 +103,7 @@ std::vector<std::wstring> InprocServersBelow(const std::wstring& Folder) {
         if (text.empty() || !MayBeBelow(text, folder))
             continue;
         const std::wstring server = FileSystem::ResolvedSpelling(text);
-        if (Below(server, folder))
+        if (PathBelow(server, folder))
             servers.push_back(server);
     }
     return servers;
@@ -127,7 +120,7 @@ std::wstring Refusal(const std::wstring& ProgID, const std::wstring& Clsid) {
         return L"";
     const std::wstring server = ServerFile(key.Get());
     for (const auto& folder : SuiteFolders())
-        if (!server.empty() && Below(server, folder))
+        if (!server.empty() && PathBelow(server, folder))
             return L"";
     return server.empty() ? L"it names another ProgID and no server of the suite"
                           : L"its server \"" + server + L"\" is not the suite's";

@@ -127,6 +127,7 @@ TEST(ParentFolder, WalksUpToTheDriveRoot) {
         {L"C:\\", L"C:\\"},
         {L"C:", L"C:"},
         {L"\\\\srv\\share\\dir", L"\\\\srv\\share\\"},
+        {L"\\\\srv\\share", L"\\\\srv\\share\\"},
         {L"abcd", L"\\"},
         {L"D:abc", L"D:\\"},
     };
