@@ -3,6 +3,8 @@
 #include "support/EnvSupport.h"
 #include "support/RegistrySupport.h"
 #include "support/TestSupport.h"
+#include "sys/files/FileSystem.h"
+#include "sys/files/ProvenPath.h"
 #include "sys/files/UserControl.h"
 #include "uninstall/steps/LockedFiles.h"
 #include "uninstall/steps/StepFixture.h"
@@ -74,6 +76,24 @@ TEST(LockedFiles, ScheduledDeepestFirstUpToTheDriveRoot) {
                      CSTR_EQUAL)
             << "a profile root must never be scheduled";
     }
+}
+
+// What is left to the restart is what was checked: a path that names another file by the time
+// it is scheduled is refused, and the restart list stays as it was.
+TEST(LockedFiles, APathReplacedSinceItWasProvenIsNotLeftToTheRestart) {
+    test::TTempFolder folder;
+    const std::wstring file = folder.Path() + L"held.dll";
+    test::WriteTextFile(file, "checked");
+    const FileSystem::TPathProof proof = FileSystem::ProveOutOfUsersReach(file);
+    ASSERT_TRUE(proof.Proven) << WideToUtf8(proof.Reason);
+    // Moved aside, not deleted: a new file could get the freed number of the old one.
+    ASSERT_TRUE(MoveFileW(file.c_str(), (file + L".old").c_str()));
+    test::WriteTextFile(file, "someone else's");
+    const size_t before = test::PendingDeletions().size();
+    const std::wstring refused = FileSystem::DeleteAtRestart(*proof.Proven);
+    EXPECT_NE(refused.find(L"names something else than when it was checked"), std::wstring::npos)
+        << WideToUtf8(refused);
+    EXPECT_EQ(test::PendingDeletions().size(), before);
 }
 
 TEST(LockedFiles, ALockedShortcutNeverSchedulesTheDesktop) {
