@@ -1,6 +1,7 @@
 #include "sys/files/ProvenPath.h"
 #include "core/Format.h"
 #include "core/SystemError.h"
+#include "core/Text.h"
 #include "sys/files/UserControl.h"
 
 namespace FileSystem {
@@ -20,12 +21,9 @@ std::wstring IdentityOf(const std::wstring& Path, TIdentity& Identity) {
     return {};
 }
 
+// The folder a path names its entry in, as the system spells it.
 std::wstring FolderOf(const std::wstring& Path) {
-    const std::wstring resolved = ResolvedSpelling(Path);
-    const size_t slash = resolved.find_last_of(L'\\');
-    if (slash == std::wstring::npos)
-        return {};
-    return slash <= 2 ? resolved.substr(0, slash + 1) : resolved.substr(0, slash);
+    return ParentOf(ResolvedSpelling(Path));
 }
 
 } // namespace
@@ -56,9 +54,9 @@ std::wstring TProvenPath::ChangedReason() const {
 TPathProof ProveOutOfUsersReach(const std::wstring& Path) {
     // Nothing there (an entry gone since it was listed): what the path will name is decided in
     // its folder, as for a file still to be written.
-    const bool missing = Attributes(Path) == INVALID_FILE_ATTRIBUTES &&
-                         (GetLastError() == ERROR_FILE_NOT_FOUND ||
-                          GetLastError() == ERROR_PATH_NOT_FOUND);
+    const bool missing =
+        Attributes(Path) == INVALID_FILE_ATTRIBUTES &&
+        (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND);
     return TProver::Prove(Path, missing ? FolderOf(Path) : Path, UserControlReason(Path));
 }
 
