@@ -84,6 +84,15 @@ public:
         }
     }
 
+    // What one process sent so far, a line each.
+    std::string TextOf(DWORD ProcessId) {
+        std::string text;
+        for (const auto& entry : Entries())
+            if (entry.ProcessId == ProcessId)
+                text += entry.Text + "\n";
+        return text;
+    }
+
 private:
     void Listen() {
         while (!FStop) {

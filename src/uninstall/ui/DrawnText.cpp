@@ -1,5 +1,6 @@
 #include "uninstall/ui/DrawnText.h"
 #include "core/Handle.h"
+#include "uninstall/ui/PixelBitmap.h"
 
 int DrawnWidth(HFONT Font, const std::wstring& Text) {
     TWindowDC screen(nullptr);
@@ -14,15 +15,8 @@ int DrawnWidth(HFONT Font, const std::wstring& Text) {
     const int width = extent.cx + extent.cy, height = extent.cy;
     if (width <= 0 || height <= 0)
         return 0;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    TBitmapHandle bitmap(CreateDIBSection(memory.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    TBitmapHandle bitmap = NewPixelBitmap(memory.Get(), width, height, bits);
     if (!bitmap || !bits)
         return extent.cx;
     TSelectObject select(memory.Get(), bitmap.Get());

@@ -269,11 +269,7 @@ TEST_F(SilentModeRun, ExitCodesRestartAndTraceWithoutAnyWindow) {
         }
         EXPECT_EQ(Exists(L"LP\\bin\\app.exe"), !c.Ran);
 
-        bool monitored = false;
-        for (const auto& entry : monitor.Entries())
-            monitored = monitored ||
-                        (entry.ProcessId == pid && entry.Text.find(c.Traced) != std::string::npos);
-        EXPECT_TRUE(monitored) << c.Traced;
+        EXPECT_NE(monitor.TextOf(pid).find(c.Traced), std::string::npos) << c.Traced;
         const bool traceFile = std::wstring(c.Switches).find(L"/trace") != std::wstring::npos;
         ASSERT_EQ(logFile.empty(), !traceFile);
         if (traceFile) {
@@ -503,10 +499,7 @@ TEST_F(SilentModeRun, TheMutexOfTheSuiteStopsAQuietRun) {
     EXPECT_TRUE(finished.Windows.empty());
     EXPECT_TRUE(Exists(L"LP\\bin\\app.exe"));
     EXPECT_EQ(program.LogFile(), L"");
-    std::string said;
-    for (const auto& entry : monitor.Entries())
-        if (entry.ProcessId == pid)
-            said += entry.Text + "\n";
+    const std::string said = monitor.TextOf(pid);
     EXPECT_NE(said.find("The uninstaller is already running."), std::string::npos) << said;
     EXPECT_EQ(said.find("RunSilently()"), std::string::npos) << said;
 }
@@ -662,10 +655,7 @@ TEST_F(SilentModeRun, NoOutputFileGoesWhereOtherUsersDecide) {
     EXPECT_EQ(Watch(run).ExitCode, 0u);
     EXPECT_FALSE(Exists(L"LP\\bin\\app.exe"));
     EXPECT_EQ(program.LogFile(), L"");
-    std::string said;
-    for (const auto& entry : monitor.Entries())
-        if (entry.ProcessId == pid)
-            said += entry.Text + "\n";
+    const std::string said = monitor.TextOf(pid);
     EXPECT_NE(said.find("is not written: other users can change where it goes ("),
               std::string::npos)
         << said;

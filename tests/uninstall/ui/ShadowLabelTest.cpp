@@ -1,5 +1,6 @@
 #include "uninstall/ui/ShadowLabel.h"
 #include "core/Handle.h"
+#include "uninstall/ui/PixelBitmap.h"
 
 #include <gtest/gtest.h>
 
@@ -44,14 +45,9 @@ public:
     }
 
 private:
-    static HBITMAP MakeBitmap(HDC DC, int Width, int Height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = Width;
-        info.bmiHeader.biHeight = -Height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        return CreateDIBSection(DC, &info, DIB_RGB_COLORS, nullptr, nullptr, 0);
+    static TBitmapHandle MakeBitmap(HDC DC, int Width, int Height) {
+        void* bits = nullptr;
+        return NewPixelBitmap(DC, Width, Height, bits);
     }
 
     int FWidth, FHeight;

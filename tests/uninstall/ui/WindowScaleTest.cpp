@@ -9,6 +9,7 @@
 #include "sys/com/ComInit.h"
 #include "uninstall/ui/MainForm.h"
 #include "uninstall/ui/MainFormLayout.h"
+#include "uninstall/ui/PixelBitmap.h"
 
 #include <objidl.h>
 // GDI+ needs min and max, which NOMINMAX keeps out of windows.h.
@@ -118,6 +119,11 @@ std::string Describe(const RECT& r) {
            "," + std::to_string(r.bottom);
 }
 
+// A pixel bright enough in each colour to count as the background.
+bool IsWhite(DWORD Pixel) {
+    return (Pixel & 0xFF) > 230 && ((Pixel >> 8) & 0xFF) > 230 && ((Pixel >> 16) & 0xFF) > 230;
+}
+
 // The window's client area as it is on the screen, 32 bits a pixel, top row first.
 class TCapture {
 public:
@@ -127,27 +133,16 @@ public:
         MapWindowPoints(Main, nullptr, reinterpret_cast<POINT*>(&client), 2);
         FWidth = client.right - client.left;
         FHeight = client.bottom - client.top;
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = FWidth;
-        info.bmiHeader.biHeight = -FHeight; // top row first
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
         TWindowDC screen(nullptr);
         void* bits = nullptr;
-        FBitmap =
-            TBitmapHandle(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        FBitmap = NewPixelBitmap(screen.Get(), FWidth, FHeight, bits);
         FPixels = static_cast<const DWORD*>(bits);
         TMemoryDC memory(CreateCompatibleDC(screen.Get()));
         TSelectObject select(memory.Get(), FBitmap.Get());
         BitBlt(memory.Get(), 0, 0, FWidth, FHeight, screen.Get(), client.left, client.top, SRCCOPY);
         GdiFlush();
     }
-    bool White(int x, int y) const {
-        DWORD p = FPixels[y * FWidth + x];
-        return (p & 0xFF) > 230 && ((p >> 8) & 0xFF) > 230 && ((p >> 16) & 0xFF) > 230;
-    }
+    bool White(int x, int y) const { return IsWhite(FPixels[y * FWidth + x]); }
     // The smallest rectangle holding every white pixel of the area.
     RECT WhiteBounds(const RECT& Area) const {
         RECT found = {Area.right, Area.bottom, Area.left, Area.top};
@@ -198,15 +193,8 @@ int TitleInkWidth(int Dpi) {
     TWindowDC screen(nullptr);
     TMemoryDC memory(CreateCompatibleDC(screen.Get()));
     const int width = MulDiv(800, Dpi, 96), height = MulDiv(40, Dpi, 96);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    TBitmapHandle bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    TBitmapHandle bitmap = NewPixelBitmap(screen.Get(), width, height, bits);
     {
         TSelectObject select(memory.Get(), bitmap.Get());
         TSelectObject selectFont(memory.Get(), font.Get());
@@ -217,8 +205,7 @@ int TitleInkWidth(int Dpi) {
     }
     const auto* pixels = static_cast<const DWORD*>(bits);
     auto white = [&](int x, int y) {
-        const DWORD p = pixels[y * width + x];
-        return (p & 0xFF) > 230 && ((p >> 8) & 0xFF) > 230 && ((p >> 16) & 0xFF) > 230;
+        return IsWhite(pixels[y * width + x]);
     };
     const auto ink = InkColumns(white, 0, width, 0, height);
     return ink.second - ink.first;
